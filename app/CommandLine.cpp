@@ -1,0 +1,141 @@
+#include "app/CommandLine.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+const char* const kUsage =
+    "usage: softshow [options]\n"
+    "  --help                 this text\n"
+    "  --seed N               seed the random generator with N (default: the calendar time)\n"
+    "  --start T              begin at show time T seconds\n"
+    "  --data DIR             working directory for the show's files\n"
+    "  --headless             no window and no audio; the clock advances 1/fps per frame\n"
+    "  --fps F                frames per second of --headless and offline runs (default 60)\n"
+    "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png\n"
+    "  --from A --to B        offline time range in seconds (defaults 0 and 122)\n"
+    "  --shot T FILE.png      offline: render from --from at --fps up to T and write the frame at T\n"
+    "  --bench                offline: render the whole show as fast as possible and report speed\n";
+
+namespace {
+
+bool parseNumber(const char* text, double& value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text, &end);
+    return errno == 0 && *end == '\0' && std::isfinite(value);
+}
+
+bool parseSeed(const char* text, uint32_t& value) {
+    if (!text || !*text || *text == '-' || *text == '+') return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v > UINT32_MAX) return false;
+    value = uint32_t(v);
+    return true;
+}
+
+}  // namespace
+
+bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string& error) {
+    bool haveFrom = false, haveTo = false, haveFps = false;
+    auto setMode = [&](RunMode mode, const char* name) {
+        if (o.mode != RunMode::Live) {
+            error = std::string("only one of --frames, --shot and --bench may be given (") + name + ")";
+            return false;
+        }
+        o.mode = mode;
+        return true;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto need = [&](int count) {
+            if (i + count >= argc) {
+                error = arg + " needs " + (count == 1 ? "a value" : "two values");
+                return false;
+            }
+            return true;
+        };
+        auto number = [&](double& value, const char* text) {
+            if (parseNumber(text, value)) return true;
+            error = arg + ": not a number: '" + text + "'";
+            return false;
+        };
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--headless") {
+            o.headless = true;
+        } else if (arg == "--bench") {
+            if (!setMode(RunMode::Bench, "--bench")) return false;
+        } else if (arg == "--seed") {
+            uint32_t seed;
+            if (!need(1)) return false;
+            if (!parseSeed(next, seed)) {
+                error = "--seed: not a whole number from 0 to 4294967295: '" + std::string(next) + "'";
+                return false;
+            }
+            o.seed = seed;
+            ++i;
+        } else if (arg == "--start") {
+            if (!need(1) || !number(o.start, next)) return false;
+            ++i;
+        } else if (arg == "--data") {
+            if (!need(1)) return false;
+            o.dataDir = next;
+            ++i;
+        } else if (arg == "--fps") {
+            if (!need(1) || !number(o.fps, next)) return false;
+            if (!(o.fps > 0 && o.fps <= 10000)) {
+                error = "--fps: must be above 0 and at most 10000: '" + std::string(next) + "'";
+                return false;
+            }
+            haveFps = true;
+            ++i;
+        } else if (arg == "--from") {
+            if (!need(1) || !number(o.from, next)) return false;
+            haveFrom = true;
+            ++i;
+        } else if (arg == "--to") {
+            if (!need(1) || !number(o.to, next)) return false;
+            haveTo = true;
+            ++i;
+        } else if (arg == "--frames") {
+            if (!need(1) || !setMode(RunMode::Frames, "--frames")) return false;
+            o.framesDir = next;
+            ++i;
+        } else if (arg == "--shot") {
+            if (!need(2) || !setMode(RunMode::Shot, "--shot") || !number(o.shotTime, next)) return false;
+            o.shotFile = argv[i + 2];
+            i += 2;
+        } else {
+            error = "unknown argument '" + arg + "'";
+            return false;
+        }
+    }
+    if (o.help) return true;
+    if (haveTo && o.mode != RunMode::Frames) {
+        error = "--to only applies to --frames";
+        return false;
+    }
+    if (haveFrom && o.mode != RunMode::Frames && o.mode != RunMode::Shot) {
+        error = "--from only applies to --frames and --shot";
+        return false;
+    }
+    if (haveFps && o.mode == RunMode::Live && !o.headless) {
+        error = "--fps only applies to --headless and the offline modes";
+        return false;
+    }
+    if (o.mode == RunMode::Frames && o.to < o.from) {
+        error = "--to must not be before --from";
+        return false;
+    }
+    if (o.mode == RunMode::Shot && o.shotTime < o.from) {
+        error = "--shot: the time must not be before --from";
+        return false;
+    }
+    return true;
+}

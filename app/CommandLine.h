@@ -1,0 +1,28 @@
+// The command line. With no arguments the program plays the show in a window, seeded by the calendar
+// time, from show time 0, in the working directory.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class RunMode { Live, Frames, Shot, Bench };
+
+struct Options {
+    RunMode mode = RunMode::Live;
+    bool help = false;
+    bool headless = false;              // null display, no audio, fixed-rate clock
+    std::optional<uint32_t> seed;       // replaces the calendar-time seed
+    double start = 0;                   // show time of the first live frame
+    std::string dataDir;                // working directory for every relative path
+    double fps = 60;                    // frames per show second of fixed-rate and offline runs
+    double from = 0;                    // offline: first frame time
+    double to = 122;                    // --frames: last frame time (inclusive when on the grid)
+    double shotTime = 0;                // --shot: the time of the frame written
+    std::string framesDir, shotFile;
+};
+
+extern const char* const kUsage;
+
+// Fills `options`; on a bad argument returns false with a one-line `error` naming it.
+bool parseCommandLine(int argc, const char* const* argv, Options& options, std::string& error);

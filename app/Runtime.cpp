@@ -1,0 +1,146 @@
+#include "app/Runtime.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/PngWriter.h"
+#include "platform/Process.h"
+#include "platform/WindowMessages.h"
+
+long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog) {
+    long frames = 0;
+    while (!display.escapeDown()) {
+        if (closeRequest) break;
+        if (!timeline.isRunning()) break;
+        if (syncMarkRequest) {
+            if (syncLog) std::fprintf(syncLog, "%.2f\n", double(timeline.getTime()));
+            syncMarkRequest = 0;
+        }
+        const float t = clock.updatePosition(timeline.getTime());
+        PixelArray& frame = timeline.renderFrame(t);
+        display.present(frame.getPixels(), int(frame.width), int(frame.height));
+        ++frames;
+    }
+    return frames;
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A one-line progress report on stderr, redrawn at most ten times a second, only on a terminal.
+class Progress {
+public:
+    Progress(const char* label_, long total_) : label(label_), total(total_), enabled(stderrIsTerminal()) {}
+    void update(long done, float t) {
+        if (!enabled || secondsSince(last) < 0.1) return;
+        last = Clock::now();
+        std::fprintf(stderr, "\r%s: frame %ld of %ld, show time %.2f s ", label, done, total, double(t));
+        std::fflush(stderr);
+    }
+    void finish() {
+        if (enabled) std::fprintf(stderr, "\r%*s\r", 60, "");
+    }
+
+private:
+    const char* label;
+    long total;
+    bool enabled;
+    Clock::time_point last = Clock::now();
+};
+
+bool savePng(const std::string& path, const PixelArray& frame) {
+    std::string reason;
+    if (writePng(path, frame.getPixels(), int(frame.width), int(frame.height), reason)) return true;
+    std::fprintf(stderr, "softshow: %s\n", reason.c_str());
+    return false;
+}
+
+// Number of grid frames from..to inclusive of `to` when it lies on the grid (within rounding).
+long gridFrameCount(double from, double to, double fps) { return long(std::floor((to - from) * fps + 1e-9)) + 1; }
+
+}  // namespace
+
+int renderFrames(Timeline& timeline, const Options& o) {
+    std::error_code ec;
+    std::filesystem::create_directories(o.framesDir, ec);
+    if (ec) {
+        std::fprintf(stderr, "softshow: cannot create %s: %s\n", o.framesDir.c_str(), ec.message().c_str());
+        return 1;
+    }
+    const long count = gridFrameCount(o.from, o.to, o.fps);
+    Progress progress("frames", count);
+    for (long k = 0; k < count; ++k) {
+        const float t = offlineFrameTime(o.from, o.fps, k);
+        const PixelArray& frame = timeline.renderFrame(t);
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05ld.png", k);
+        if (!savePng((std::filesystem::path(o.framesDir) / name).string(), frame)) return 1;
+        progress.update(k + 1, t);
+    }
+    progress.finish();
+    return 0;
+}
+
+int renderShot(Timeline& timeline, const Options& o) {
+    const float shot = float(o.shotTime);
+    // The frame is never cleared, so every frame before the shot is drawn as a run would draw it.
+    const long before = long(std::ceil((o.shotTime - o.from) * o.fps - 1e-9));
+    Progress progress("shot", before + 1);
+    for (long k = 0; k < before; ++k) {
+        const float t = offlineFrameTime(o.from, o.fps, k);
+        if (!(t < shot)) break;
+        timeline.renderFrame(t);
+        progress.update(k + 1, t);
+    }
+    const PixelArray& frame = timeline.renderFrame(shot);
+    progress.finish();
+    return savePng(o.shotFile, frame) ? 0 : 1;
+}
+
+int runBench(Timeline& timeline, const Options& o) {
+    const long count = gridFrameCount(0, kShowEndTime, o.fps);
+    const int windows = int(std::ceil(kShowEndTime)) + 1;
+    std::vector<double> seconds(size_t(windows), 0.0);
+    std::vector<long> frames(size_t(windows), 0);
+    Progress progress("bench", count);
+    const auto start = Clock::now();
+    for (long k = 0; k < count; ++k) {
+        const float t = offlineFrameTime(0, o.fps, k);
+        const auto before = Clock::now();
+        timeline.renderFrame(t);
+        const int w = std::clamp(int(t), 0, windows - 1);
+        seconds[size_t(w)] += secondsSince(before);
+        ++frames[size_t(w)];
+        progress.update(k + 1, t);
+    }
+    const double total = secondsSince(start);
+    progress.finish();
+
+    std::printf("bench: %ld frames, show time 0 to %.2f s at %g fps, in %.3f s: %.1f frames/s\n", count,
+                double(offlineFrameTime(0, o.fps, count - 1)), o.fps, total, double(count) / total);
+    std::vector<std::pair<double, int>> rates;
+    std::printf("frames/s per 1-second window of show time:\n");
+    for (int w = 0; w < windows; ++w) {
+        if (frames[size_t(w)] == 0) continue;
+        const double rate = double(frames[size_t(w)]) / std::max(seconds[size_t(w)], 1e-9);
+        rates.push_back({rate, w});
+        std::printf("%s%3d s %7.0f", w % 6 == 0 ? "  " : "   ", w, rate);
+        if (w % 6 == 5) std::printf("\n");
+    }
+    std::printf("\nslowest windows:");
+    std::sort(rates.begin(), rates.end());
+    for (size_t i = 0; i < rates.size() && i < 5; ++i)
+        std::printf("  %d s: %.0f frames/s", rates[i].second, rates[i].first);
+    std::printf("\npeak RSS: %.1f MiB\n", double(peakResidentBytes()) / (1024.0 * 1024.0));
+    return 0;
+}

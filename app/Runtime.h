@@ -1,0 +1,25 @@
+// The program's run modes: the live frame loop (a window, or headless), and the offline renders that
+// write PNGs or measure speed. All of them drive the timeline with external time.
+#pragma once
+
+#include <cstdio>
+
+#include "app/CommandLine.h"
+#include "app/ShowClock.h"
+#include "platform/DisplayWindow.h"
+#include "timeline/Timeline.h"
+
+constexpr float kShowEndTime = 122.0f;
+
+// Runs until Escape (down or pressed since the last look, tested before the first pass and after every
+// pass), the close request, or the first pass after a frame at or past the end time. Up writes the time
+// of the previous frame to `syncLog` as "%.2f\n". Returns the number of frames rendered.
+long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog);
+
+// Offline modes; each returns the process exit status.
+int renderFrames(Timeline& timeline, const Options& options);  // --frames
+int renderShot(Timeline& timeline, const Options& options);    // --shot
+int runBench(Timeline& timeline, const Options& options);      // --bench
+
+// The time of offline frame k: from + k / fps, in double, stored as float.
+inline float offlineFrameTime(double from, double fps, long k) { return float(from + double(k) / fps); }

@@ -1,0 +1,43 @@
+// Where the frame loop takes the show time from. The music player is the show's real clock; without
+// music, a wall clock (live) or a fixed-rate clock (headless: 1/fps per frame) stands in.
+#pragma once
+
+#include <cstdint>
+
+#include "timeline/FrameTimer.h"
+
+class ShowClock {
+public:
+    virtual ~ShowClock() = default;
+    virtual void seek(float seconds) = 0;
+    // The show time for the next frame; `previous` is the time of the last one.
+    virtual float updatePosition(float previous) = 0;
+    virtual void stopAll() {}
+};
+
+// Seconds since the last seek, plus the seek target.
+class WallClock : public ShowClock {
+public:
+    void seek(float seconds) override { origin = seconds; timer = FrameTimer(); }
+    float updatePosition(float) override {
+        timer.update();
+        return float(double(origin) + double(timer.getTime()));
+    }
+
+private:
+    float origin = 0;
+    FrameTimer timer;
+};
+
+// Frame k after the last seek is at origin + k / fps: the same times on every run and machine.
+class FixedRateClock : public ShowClock {
+public:
+    explicit FixedRateClock(double fps_) : fps(fps_) {}
+    void seek(float seconds) override { origin = seconds; frame = 0; }
+    float updatePosition(float) override { return float(double(origin) + double(frame++) / fps); }
+
+private:
+    double fps;
+    float origin = 0;
+    int64_t frame = 0;
+};

@@ -1,0 +1,63 @@
+// Whole-buffer and single-pixel kernels shared by the effects.
+//
+// Buffers are raw word storage (PixelArray::getPixels) with a signed word count n; n <= 0 does nothing.
+// The saturating operations treat a word as four independent unsigned bytes, the fourth byte included:
+// add clamps each byte at 255, subtract at 0. They allocate nothing and check nothing else.
+//
+// The whole-buffer kernels work on four bytes at once in one 32-bit word (SWAR), which the compiler
+// turns into packed vector code; `reference` holds the plain per-byte forms they are tested against.
+#pragma once
+
+#include <cstdint>
+
+#include "pixel/Numeric.h"
+
+#if defined(__GNUC__)
+#define SS_RESTRICT __restrict__
+#else
+#define SS_RESTRICT
+#endif
+
+// Byte-wise saturating add and subtract of two words.
+inline uint32_t addBytesSaturated(uint32_t a, uint32_t b) {
+    const uint32_t low = (a & 0x7F7F7F7Fu) + (b & 0x7F7F7F7Fu);      // no carry crosses a byte
+    const uint32_t sum = low ^ ((a ^ b) & 0x80808080u);              // each byte mod 256
+    const uint32_t carry = ((a & b) | ((a | b) & ~sum)) & 0x80808080u;  // carry out of each byte
+    return sum | ((carry >> 7) * 0xFFu);
+}
+inline uint32_t subtractBytesSaturated(uint32_t a, uint32_t b) {
+    const uint32_t low = (a | 0x80808080u) - (b & 0x7F7F7F7Fu);      // no borrow crosses a byte
+    const uint32_t diff = low ^ ((a ^ ~b) & 0x80808080u);            // each byte mod 256
+    const uint32_t borrow = ((~a & b) | (~(a ^ b) & diff)) & 0x80808080u;
+    return diff & ~((borrow >> 7) * 0xFFu);
+}
+
+inline void addPixelSaturated(uint32_t* dst, int i, uint32_t value) { dst[i] = addBytesSaturated(dst[i], value); }
+inline void subtractPixelSaturated(uint32_t* dst, int i, uint32_t value) {
+    dst[i] = subtractBytesSaturated(dst[i], value);
+}
+
+inline uint32_t redOf(uint32_t pixel) { return (pixel >> 16) & 255u; }
+inline uint32_t greenOf(uint32_t pixel) { return (pixel >> 8) & 255u; }
+inline uint32_t blueOf(uint32_t pixel) { return pixel & 255u; }
+
+inline bool insideSize(int x, int y, int w, int h) { return x >= 0 && x < w && y >= 0 && y < h; }
+inline bool insideRect(int x, int y, int x0, int y0, int x1, int y1) {
+    return x >= x0 && x < x1 && y >= y0 && y < y1;
+}
+inline bool insideRange(int i, int n) { return i >= 0 && i < n; }
+// True for a word index of a 512 x 384 frame; negative indices read as huge unsigned values.
+inline bool insideFrame(int i) { return uint32_t(i) < kFrameWords; }
+
+void fillPixels(uint32_t* dst, int n, uint32_t value);
+void addColorSaturated(uint32_t* dst, int n, uint32_t value);
+void subtractColorSaturated(uint32_t* dst, int n, uint32_t value);
+void copyPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
+void addPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
+void subtractPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
+
+namespace reference {
+// One byte at a time: min(255, a + b) and max(0, a - b) for each of the four bytes.
+uint32_t addBytesSaturated(uint32_t a, uint32_t b);
+uint32_t subtractBytesSaturated(uint32_t a, uint32_t b);
+}  // namespace reference

@@ -1,0 +1,18 @@
+#include "platform/MessageBox.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+bool boxesEnabled = true;
+}
+
+void setMessageBoxesEnabled(bool enabled) { boxesEnabled = enabled; }
+
+void reportFatal(const std::string& text, const char* caption, const std::string& reason) {
+    std::fprintf(stderr, "%s: %s\n", caption, text.c_str());
+    if (!reason.empty()) std::fprintf(stderr, "softshow: %s\n", reason.c_str());
+    std::fflush(stderr);
+    if (boxesEnabled) showNativeMessageBox(text.c_str(), caption);
+    std::exit(0);
+}

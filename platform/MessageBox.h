@@ -1,0 +1,14 @@
+// Reports that end the program. The text goes to stderr (caption and text), then a line of ours with the
+// underlying reason; a message box shows the text too when boxes are enabled and a display exists.
+#pragma once
+
+#include <string>
+
+// Boxes are on by default; headless runs and tests turn them off so nothing waits for a click.
+void setMessageBoxesEnabled(bool enabled);
+
+// Prints, shows the box when possible, waits for it to be closed, then ends the process with status 0.
+[[noreturn]] void reportFatal(const std::string& text, const char* caption, const std::string& reason);
+
+// Implemented by the window backend: a modal box with one OK button; false when none can be shown.
+bool showNativeMessageBox(const char* text, const char* caption);

@@ -1,0 +1,18 @@
+// The display that shows nothing: headless runs and tests. Input comes only from inject().
+#pragma once
+
+#include "platform/DisplayBackend.h"
+
+class NullDisplay : public DisplayBackend {
+public:
+    void show(const uint32_t*, int, int) override { ++framesShown; }
+    bool poll(WindowMessage& message) override { return input.take(message); }
+    bool escapeDown() override;
+    void inject(const WindowMessage& message);
+
+    long framesShown = 0;
+
+private:
+    MessageQueue input;
+    bool escapePressed = false;  // latched by an injected Escape until the next escapeDown()
+};

@@ -1,0 +1,122 @@
+// The built program, run as a user would run it.
+#include <gtest/gtest.h>
+
+#include <stb/stb_image.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status;
+    std::string output;  // stdout and stderr together
+};
+
+Result run(const std::string& args, const std::string& env = "") {
+    const std::string command = env + " " + SOFTSHOW_EXE + " " + args + " 2>&1";
+    Result r{-1, {}};
+    std::FILE* p = popen(command.c_str(), "r");
+    if (!p) return r;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.output.append(buffer, n);
+    const int status = pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+struct Program : ::testing::Test {
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("softshow-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir;
+};
+
+struct Image {
+    explicit Image(const fs::path& path) { data = stbi_load(path.c_str(), &w, &h, &channels, 3); }
+    ~Image() { stbi_image_free(data); }
+    uint32_t at(int x, int y) const {
+        const unsigned char* p = data + (size_t(y) * size_t(w) + size_t(x)) * 3;
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+    unsigned char* data = nullptr;
+    int w = 0, h = 0, channels = 0;
+};
+
+}  // namespace
+
+TEST_F(Program, ShotOfTheBuiltInShowMatchesItsFillsAtFiveSeconds) {
+    const fs::path png = dir / "out.png";
+    const Result r = run("--headless --seed 1 --shot 5 " + png.string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    Image img(png);
+    ASSERT_NE(img.data, nullptr);
+    ASSERT_EQ(img.w, 512);
+    ASSERT_EQ(img.h, 384);
+    // At 5 s: the base fill is 5/8 of the way from black to 0xFF8C44 = (159, 87, 42), truncated;
+    // the dim layer subtracts 0x20 from each channel: (127, 55, 10); the blue flash, halfway through
+    // 0x0000FF -> 0 over [4, 6), adds 127 to blue: (127, 55, 137).
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) ASSERT_EQ(img.at(x, y), 0x7F3789u) << x << "," << y;
+}
+
+TEST_F(Program, FramesWritesOneNumberedPngPerGridTime) {
+    const Result r = run("--frames " + (dir / "frames").string() + " --fps 4 --from 12 --to 13");
+    ASSERT_EQ(r.status, 0) << r.output;
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "frames")) count += entry.path().extension() == ".png";
+    EXPECT_EQ(count, 5);  // 12, 12.25, 12.5, 12.75, 13
+    // At 12.5 the second palette step (0xFF8C44 -> 0x2040C0 over [8, 16)) (129, 97, 137), plus half
+    // of a 0x313131 pulse (24 each).
+    Image mid(dir / "frames" / "frame_00002.png");
+    ASSERT_NE(mid.data, nullptr);
+    EXPECT_EQ(mid.at(100, 100), 0x9979A1u);
+}
+
+TEST_F(Program, DataDirectoryHoldsTheTimeMarksFile) {
+    const Result r = run("--headless --start 120 --data " + dir.string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    std::ifstream marks(dir / "synch.txt");
+    EXPECT_TRUE(marks.good());
+    EXPECT_EQ(marks.peek(), std::ifstream::traits_type::eof());  // emptied, no marks
+}
+
+TEST_F(Program, BenchReportsSpeedAndMemory) {
+    const Result r = run("--bench --fps 5");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("bench: 611 frames"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("slowest windows:"), std::string::npos);
+    EXPECT_NE(r.output.find("peak RSS:"), std::string::npos);
+}
+
+TEST_F(Program, BadArgumentsExitTwoWithTheArgumentAndUsage) {
+    Result r = run("--fsp 30");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("softshow: unknown argument '--fsp'"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("usage: softshow"), std::string::npos);
+
+    r = run("--data " + (dir / "missing").string());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("--data"), std::string::npos) << r.output;
+
+    r = run("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.output.find("--shot T FILE.png"), std::string::npos);
+}
+
+TEST_F(Program, NoDisplayIsReportedAndEndsWithStatusZero) {
+    const Result r = run("--data " + dir.string(), "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.output.find("Error: Failed to Init DirectDraw\n"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("softshow: "), std::string::npos) << r.output;  // and why
+    EXPECT_FALSE(fs::exists(dir / "synch.txt"));  // nothing after the failed display
+}

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# A real window on a virtual X display: press Up three times, then Escape. The program must write three
+# time marks to synch.txt and end with status 0. Exits 77 (skipped) only when Xvfb cannot run here.
+set -u
+exe=$1
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=""; show_pid=""
+cleanup() {
+  [ -n "$show_pid" ] && kill "$show_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A free display number: Xvfb prints the one it took (-displayfd).
+Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+if ! [ -s "$work/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+  echo "SKIP: Xvfb could not start:"; cat "$work/xvfb.log"; exit 77
+fi
+export DISPLAY=":$(head -n1 "$work/display")"
+echo "Xvfb on $DISPLAY"
+
+"$exe" --seed 1 --data "$work" >"$work/out.log" 2>&1 &
+show_pid=$!
+wid=$(timeout 20 xdotool search --sync --name '^SoftShow$' | head -n1)
+if [ -z "$wid" ]; then echo "FAIL: no window appeared"; cat "$work/out.log"; exit 1; fi
+xdotool windowfocus --sync "$wid"
+sleep 0.3
+for _ in 1 2 3; do xdotool key Up; sleep 0.3; done
+xdotool key Escape
+
+status=124
+for _ in $(seq 100); do
+  if ! kill -0 "$show_pid" 2>/dev/null; then wait "$show_pid"; status=$?; show_pid=""; break; fi
+  sleep 0.1
+done
+cat "$work/out.log"
+if [ "$status" -ne 0 ]; then echo "FAIL: exit status $status (124: still running 10 s after Escape)"; exit 1; fi
+lines=$(wc -l <"$work/synch.txt")
+echo "synch.txt:"; cat "$work/synch.txt"
+if [ "$lines" -ne 3 ]; then echo "FAIL: expected 3 time marks, found $lines"; exit 1; fi
+if ! grep -qvE '^[0-9]+\.[0-9]{2}$' "$work/synch.txt"; then echo "PASS"; exit 0; fi
+echo "FAIL: a line is not a time with two decimals"; exit 1
