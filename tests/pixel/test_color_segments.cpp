@@ -57,9 +57,11 @@ TEST(Segment, IntSegmentsTruncateTowardZero) {
 }
 
 TEST(Segment, FloatRoundsOnceAndVectorsRoundEachStep) {
-    // (to - from) * u + from in double, rounded once, versus float steps: 1e8 + 3 * (1/3) differs.
-    LinearInterpolator<float> f(1.0f, 4.0f, 0.0f, 3.0f);
-    EXPECT_EQ(f.evaluate(1.0f), float((4.0 - 1.0) * double(1.0f / 3.0f) + 1.0));
+    // A float segment rounds once: (to - from) * u + from in double. Rounding after each step, as the
+    // vector types do, gives 0.273809552 here instead of 0.273809522.
+    LinearInterpolator<float> f(1.0f / 7.0f, 2.0f / 3.0f, 0.0f, 3.0f);
+    EXPECT_EQ(f.evaluate(0.75f), 0.273809522f);
+    EXPECT_NE(f.evaluate(0.75f), (2.0f / 3.0f - 1.0f / 7.0f) * (0.75f / 3.0f) + 1.0f / 7.0f);
 
     LinearInterpolator<Vector3> v(0, 0, 0, 2, 4, -8, 0.0f, 1.0f);
     EXPECT_EQ(v.evaluate(0.25f), Vector3(0.5f, 1.0f, -2.0f));

@@ -110,9 +110,10 @@ TEST_F(TimelineTest, LoadingBeforeTheSaverSeesThePreviousFrame) {
     stray.layerMode = 1;
     stray.layerIndex = 7;  // names no layer: the layer step is skipped
     stray.setTimeWindow(0, 100);
+    stray.layerCopy[0] = 0xDEADu;
     timeline.addEffect(&stray);
     timeline.renderFrame(3);
-    EXPECT_EQ(stray.loaded, 0u);
+    EXPECT_EQ(stray.loaded, 0xDEADu);  // layerCopy untouched
 }
 
 TEST_F(TimelineTest, EveryFrameFetchesTheSpectrumAndClearsDepth) {
