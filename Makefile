@@ -29,6 +29,7 @@ test: build
 
 bench: build
 	$(BUILD)/bench/bench_kernels
+	$(BUILD)/bench/bench_music
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.
 sanitize:

@@ -12,11 +12,13 @@ const char* const kUsage =
     "  --start T              begin at show time T seconds\n"
     "  --data DIR             working directory for the show's files\n"
     "  --headless             no window and no audio; the clock advances 1/fps per frame\n"
+    "  --no-audio             play without sound; the music position follows the wall clock\n"
     "  --fps F                frames per second of --headless and offline runs (default 60)\n"
     "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png\n"
     "  --from A --to B        offline time range in seconds (defaults 0 and 122)\n"
     "  --shot T FILE.png      offline: render from --from at --fps up to T and write the frame at T\n"
-    "  --bench                offline: render the whole show as fast as possible and report speed\n";
+    "  --bench                offline: render the whole show as fast as possible and report speed\n"
+    "  --spectrum T           print the music's 512 spectrum magnitudes at show time T (\"bin magnitude\")\n";
 
 namespace {
 
@@ -44,7 +46,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
     bool haveFrom = false, haveTo = false, haveFps = false;
     auto setMode = [&](RunMode mode, const char* name) {
         if (o.mode != RunMode::Live) {
-            error = std::string("only one of --frames, --shot and --bench may be given (") + name + ")";
+            error = std::string("only one of --frames, --shot, --bench and --spectrum may be given (") + name + ")";
             return false;
         }
         o.mode = mode;
@@ -69,6 +71,11 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             o.help = true;
         } else if (arg == "--headless") {
             o.headless = true;
+        } else if (arg == "--no-audio") {
+            o.noAudio = true;
+        } else if (arg == "--spectrum") {
+            if (!need(1) || !setMode(RunMode::Spectrum, "--spectrum") || !number(o.spectrumTime, next)) return false;
+            ++i;
         } else if (arg == "--bench") {
             if (!setMode(RunMode::Bench, "--bench")) return false;
         } else if (arg == "--seed") {

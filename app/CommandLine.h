@@ -6,12 +6,13 @@
 #include <optional>
 #include <string>
 
-enum class RunMode { Live, Frames, Shot, Bench };
+enum class RunMode { Live, Frames, Shot, Bench, Spectrum };
 
 struct Options {
     RunMode mode = RunMode::Live;
     bool help = false;
     bool headless = false;              // null display, no audio, fixed-rate clock
+    bool noAudio = false;               // no sound device: the music position runs on the wall clock
     std::optional<uint32_t> seed;       // replaces the calendar-time seed
     double start = 0;                   // show time of the first live frame
     std::string dataDir;                // working directory for every relative path
@@ -19,6 +20,7 @@ struct Options {
     double from = 0;                    // offline: first frame time
     double to = 122;                    // --frames: last frame time (inclusive when on the grid)
     double shotTime = 0;                // --shot: the time of the frame written
+    double spectrumTime = 0;            // --spectrum: the show time whose spectrum is printed
     std::string framesDir, shotFile;
 };
 

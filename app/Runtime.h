@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/CommandLine.h"
-#include "app/ShowClock.h"
+#include "timeline/ShowClock.h"
 #include "platform/DisplayWindow.h"
 #include "timeline/Timeline.h"
 

@@ -1,7 +1,8 @@
-// softshow: plays the show in a window locked to its clock, or renders it offline.
+// softshow: plays the show in a window locked to its music, or renders it offline.
 //
 // Start-up order: display, timeline (seeds the random generator), show content, frame size and end time,
-// "synch.txt" emptied, clock started at the timeline's start offset, spectrum source, sync log opened.
+// "synch.txt" emptied, music loaded and started, show time switched to the music position and the music
+// sought to the start offset, the music handed to the timeline as its spectrum source, sync log opened.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -10,16 +11,29 @@
 
 #include "app/CommandLine.h"
 #include "app/Runtime.h"
-#include "app/ShowClock.h"
 #include "app/TestShow.h"
 #include "platform/DisplayWindow.h"
 #include "platform/MessageBox.h"
+#include "platform/MusicPlayer.h"
+#include "timeline/ShowClock.h"
 #include "timeline/Timeline.h"
 
 namespace {
 
+constexpr const char* kMusicFile = "Velm_test2.mp3";
+
 std::unique_ptr<Timeline> makeTimeline(const Options& o) {
     return o.seed ? std::make_unique<Timeline>(*o.seed) : std::make_unique<Timeline>();
+}
+
+// The built-in test show has music only when the folder holds the music file; without it the show runs
+// silent on a stand-in clock. A music file that is there but cannot be played is fatal.
+bool haveMusic() {
+    std::error_code ec;
+    if (std::filesystem::exists(kMusicFile, ec)) return true;
+    std::fprintf(stderr, "softshow: no %s in %s: playing the built-in test show without music\n", kMusicFile,
+                 std::filesystem::current_path(ec).c_str());
+    return false;
 }
 
 int runOffline(const Options& o) {
@@ -28,13 +42,28 @@ int runOffline(const Options& o) {
     timeline->setEndTime(kShowEndTime);
     TestShow show = buildTestShow(*timeline);
     timeline->useExternalTime();
+    MusicPlayer music(MusicOutput::None);
     SilentSpectrum silence;
-    timeline->setSpectrumSource(&silence);
+    if (haveMusic()) {
+        music.load(kMusicFile);
+        timeline->setSpectrumSource(&music);
+    } else {
+        timeline->setSpectrumSource(&silence);
+    }
     switch (o.mode) {
         case RunMode::Frames: return renderFrames(*timeline, o);
         case RunMode::Shot: return renderShot(*timeline, o);
         default: return runBench(*timeline, o);
     }
+}
+
+int printSpectrum(const Options& o) {
+    MusicPlayer music(MusicOutput::None);
+    music.load(kMusicFile);
+    float bands[kSpectrumBands];
+    music.fetchSpectrum(float(o.spectrumTime), bands);
+    for (int k = 0; k < kSpectrumBands; ++k) std::printf("%d %.6f\n", k, double(bands[k]));
+    return 0;
 }
 
 int runLive(const Options& o) {
@@ -47,19 +76,31 @@ int runLive(const Options& o) {
     TestShow show = buildTestShow(*timeline);
 
     if (std::FILE* f = std::fopen("synch.txt", "w")) std::fclose(f);
-    std::unique_ptr<ShowClock> clock;
-    if (o.headless)
-        clock = std::make_unique<FixedRateClock>(o.fps);
-    else
-        clock = std::make_unique<WallClock>();
-    clock->seek(timeline->useExternalTime());
+
+    const MusicOutput output =
+        o.headless ? MusicOutput::None : o.noAudio ? MusicOutput::WallClock : MusicOutput::Device;
+    MusicPlayer music(output);
+    FixedRateClock fixedRate(o.fps);
+    WallClock wallClock;
     SilentSpectrum silence;
-    timeline->setSpectrumSource(&silence);
+    ShowClock* clock = o.headless ? static_cast<ShowClock*>(&fixedRate) : &wallClock;
+    SpectrumSource* spectrum = &silence;
+    if (haveMusic()) {
+        music.load(kMusicFile);
+        music.play();
+        music.enableMusicTime(2.0f);
+        if (!o.headless) clock = &music;
+        spectrum = &music;
+    }
+    const float offset = timeline->useExternalTime();
+    music.seek(offset);
+    clock->seek(offset);
+    timeline->setSpectrumSource(spectrum);
     std::FILE* syncLog = std::fopen("synch.txt", "a+");
 
     runFrameLoop(display, *timeline, *clock, syncLog);
 
-    clock->stopAll();
+    music.stopAll();
     if (syncLog) std::fclose(syncLog);
     return 0;
 }
@@ -91,5 +132,9 @@ int main(int argc, char** argv) {
     }
     const bool offline = options.mode != RunMode::Live;
     if (offline || options.headless) setMessageBoxesEnabled(false);
-    return offline ? runOffline(options) : runLive(options);
+    switch (options.mode) {
+        case RunMode::Live: return runLive(options);
+        case RunMode::Spectrum: return printSpectrum(options);
+        default: return runOffline(options);
+    }
 }

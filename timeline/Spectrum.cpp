@@ -4,4 +4,4 @@
 
 float rawSpectrum[kRawSpectrumSize];
 
-void SilentSpectrum::fetchSpectrum(float* bands) { std::fill_n(bands, kSpectrumBands, 0.0f); }
+void SilentSpectrum::fetchSpectrum(float, float* bands) { std::fill_n(bands, kSpectrumBands, 0.0f); }

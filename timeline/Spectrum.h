@@ -11,13 +11,13 @@ extern float rawSpectrum[kRawSpectrumSize];  // all 0 at start
 class SpectrumSource {
 public:
     virtual ~SpectrumSource() = default;
-    // Writes kSpectrumBands magnitudes of what is playing now. A source that has nothing to give leaves
-    // the buffer as it was.
-    virtual void fetchSpectrum(float* bands) = 0;
+    // Writes kSpectrumBands magnitudes of what plays at `showTime` (the music position, live or
+    // offline). A source that has nothing to give leaves the buffer as it was.
+    virtual void fetchSpectrum(float showTime, float* bands) = 0;
 };
 
 // Silence: every band 0.
 class SilentSpectrum : public SpectrumSource {
 public:
-    void fetchSpectrum(float* bands) override;
+    void fetchSpectrum(float showTime, float* bands) override;
 };

@@ -53,7 +53,7 @@ PixelArray& Timeline::renderFrame(float t) {
         showTime = time + startOffset;
     }
 
-    if (spectrum) spectrum->fetchSpectrum(rawSpectrum);
+    if (spectrum) spectrum->fetchSpectrum(showTime, rawSpectrum);
     clearDepth();
 
     for (Effect* effect : effects) {

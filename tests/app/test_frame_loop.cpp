@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/Runtime.h"
-#include "app/ShowClock.h"
+#include "timeline/ShowClock.h"
 #include "app/TestShow.h"
 #include "platform/WindowMessages.h"
 

@@ -4,10 +4,15 @@
 #include <stb/stb_image.h>
 
 #include <cstdio>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "support/AudioFixtures.h"
 
 namespace fs = std::filesystem;
 
@@ -119,4 +124,53 @@ TEST_F(Program, NoDisplayIsReportedAndEndsWithStatusZero) {
     EXPECT_NE(r.output.find("Error: Failed to Init DirectDraw\n"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("softshow: "), std::string::npos) << r.output;  // and why
     EXPECT_FALSE(fs::exists(dir / "synch.txt"));  // nothing after the failed display
+}
+
+TEST_F(Program, MusicThatCannotPlayEndsTheShowWithTheMessage) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"text", "not music at all\n"},
+        {"truncated", std::string("\xFF\xFB\x90\x64", 4) + std::string(40, '\x55')},
+    };
+    for (const auto& [what, bytes] : cases) {
+        std::ofstream(dir / "Velm_test2.mp3", std::ios::binary) << bytes;
+        const Result r = run("--headless --data " + dir.string());
+        EXPECT_EQ(r.status, 0) << what;
+        EXPECT_NE(r.output.find("Bass error!: Error(2): Can't play the file"), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find("Velm_test2.mp3: "), std::string::npos) << r.output;  // and why
+    }
+}
+
+TEST_F(Program, SpectrumPrintsTheBandsOfTheMusicAtATime) {
+    ASSERT_FALSE(writeMp3((dir / "Velm_test2.mp3").string(), sineWave(1000, 0.99, 3.0, 44100, 2), {}).empty());
+    const Result r = run("--spectrum 1.5 --data " + dir.string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    std::istringstream lines(r.output);
+    int bin, peak = -1, count = 0;
+    double magnitude, best = 0;
+    while (lines >> bin >> magnitude) {
+        EXPECT_EQ(bin, count++);
+        if (magnitude > best) best = magnitude, peak = bin;
+    }
+    EXPECT_EQ(count, 512);
+    EXPECT_NEAR(peak, 23, 1);
+    EXPECT_GT(best, 0.4);
+    EXPECT_LT(best, 0.6);
+}
+
+TEST_F(Program, ShowTimeFollowsTheMusicPlayingOnADevice) {
+    // A quiet two-minute track; started at 118 s the show must end when the music reaches 122 s.
+    ASSERT_FALSE(writeMp3((dir / "Velm_test2.mp3").string(), sineWave(220, 0.2, 124.0, 22050, 1),
+                          {22050, 1, 32, 9})
+                     .empty());
+    const auto start = std::chrono::steady_clock::now();
+    const Result r = run("--seed 1 --start 118 --data " + dir.string(),
+                         "env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_GT(seconds, 3.5) << r.output;  // 4 s of music, plus start-up
+    EXPECT_LT(seconds, 9.0);
+    std::ifstream marks(dir / "synch.txt");
+    EXPECT_TRUE(marks.good());
+    EXPECT_EQ(marks.peek(), std::ifstream::traits_type::eof());
 }

@@ -118,19 +118,23 @@ TEST_F(TimelineTest, LoadingBeforeTheSaverSeesThePreviousFrame) {
 
 TEST_F(TimelineTest, EveryFrameFetchesTheSpectrumAndClearsDepth) {
     struct Ramp : SpectrumSource {
-        void fetchSpectrum(float* bands) override {
+        void fetchSpectrum(float showTime, float* bands) override {
             for (int i = 0; i < kSpectrumBands; ++i) bands[i] = float(i + calls);
             ++calls;
+            lastTime = showTime;
         }
         int calls = 0;
+        float lastTime = -1;
     } ramp;
     rawSpectrum[600] = 0;
     depthBuffer[0] = -1.0f;
     depthBuffer[kDepthBufferEntries - 1] = 3.0f;
     timeline.setSpectrumSource(&ramp);
+    timeline.useExternalTime();
     timeline.renderFrame(0);
-    timeline.renderFrame(0);
+    timeline.renderFrame(7.5f);
     EXPECT_EQ(ramp.calls, 2);
+    EXPECT_EQ(ramp.lastTime, 7.5f);  // asked for the frame's show time
     EXPECT_EQ(rawSpectrum[511], 512.0f);
     EXPECT_EQ(rawSpectrum[600], 0.0f);
     EXPECT_EQ(depthBuffer[0], 2147483648.0f);

@@ -1,4 +1,4 @@
-// Window backend of a build without SDL: there is no window to open.
+// Window and sound backends of a build without SDL: there is no window to open and no device to play on.
 #include "platform/DisplayBackend.h"
 #include "platform/MessageBox.h"
 
@@ -8,3 +8,10 @@ std::unique_ptr<DisplayBackend> createWindowBackend(const char*, int, int, bool,
 }
 
 bool showNativeMessageBox(const char*, const char*) { return false; }
+
+#include "platform/AudioOutput.h"
+
+std::unique_ptr<AudioOutput> openAudioOutput(int, int, AudioFeed&, std::string& reason) {
+    reason = "this build has no sound backend (configured with SOFTSHOW_WITH_SDL=OFF)";
+    return nullptr;
+}

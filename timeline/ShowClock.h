@@ -1,5 +1,6 @@
 // Where the frame loop takes the show time from. The music player is the show's real clock; without
 // music, a wall clock (live) or a fixed-rate clock (headless: 1/fps per frame) stands in.
+// updatePosition also applies the seek requests where the clock supports seeking (the music player).
 #pragma once
 
 #include <cstdint>

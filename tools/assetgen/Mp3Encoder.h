@@ -1,0 +1,16 @@
+// Encodes float PCM (interleaved, -1..1) into an MP3 file with libmp3lame. Used by the asset generator
+// for the show's music and by tests and benchmarks for their own fixtures.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Mp3Settings {
+    int rate = 44100;
+    int channels = 2;   // 1 or 2
+    int kbps = 160;     // constant bit rate
+    int quality = 5;    // LAME's 0 (best, slowest) .. 9 (fastest)
+};
+
+bool encodeMp3(const std::string& path, const std::vector<float>& samples, const Mp3Settings& settings,
+               std::string& reason);
