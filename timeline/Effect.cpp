@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pixel/ImageList.h"
 #include "pixel/Numeric.h"
 
 Effect::Effect(uint32_t w, uint32_t h) : PixelArray(w, h), layerCopy(allocateWords(w, h)) {}
@@ -21,4 +22,10 @@ void Effect::loadLayer(const PixelArray* layer) {
 
 void Effect::updateOpacity() {
     applySegments(opacitySegments, time, [&](int v) { opacity = v; });
+}
+
+uint32_t* Effect::addImage(const std::string& path) {
+    ownedImages.push_back(std::make_unique<PixelArray>());
+    ++ownedImageCount;
+    return loadImage(*ownedImages.back(), path);
 }

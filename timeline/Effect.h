@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "pixel/EffectFunctions.h"
@@ -47,6 +48,8 @@ public:
     void loadLayer(const PixelArray* layer);
     void setSceneTime(float t) { sceneTime = t; }
     void addObjectTrack(const LinearInterpolator<float>& segment) { objectTracks.push_back(segment); }
+    // Loads an image file into a new entry of ownedImages (fatal when unreadable); returns its storage.
+    uint32_t* addImage(const std::string& path);
 
     // Sets `opacity` from the opacity segments at the effect's `time`.
     void updateOpacity();

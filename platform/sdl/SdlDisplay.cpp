@@ -37,7 +37,7 @@ public:
 
     bool open(const char* title, int w, int h, bool fullScreen, std::string& reason) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail("SDL video: ", reason);
-        const Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen ? SDL_WINDOW_FULLSCREEN : 0u);
+        const Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen ? Uint32(SDL_WINDOW_FULLSCREEN) : 0u);
         window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
         if (!window) return fail("SDL_CreateWindow: ", reason);
         renderer = SDL_CreateRenderer(window, -1, 0);

@@ -1,0 +1,33 @@
+#include "effects/filters/FX_Contrast.h"
+
+#include <cmath>
+
+#include "pixel/Numeric.h"
+
+FX_Contrast::FX_Contrast(uint32_t width, uint32_t height) : Effect(width, height) {}
+
+void FX_Contrast::update() { updateOpacity(); }
+
+void buildContrastTable(float angle, uint8_t table[256]) {
+    const float f = float(std::tan(double(angle)));
+    const int hi = truncToInt(128.0 * double(f) + 128.0);
+    const int lo = truncToInt(128.0 - 128.0 * double(f));
+    for (int i = 0; i < 256; ++i) {
+        if (i >= hi)
+            table[i] = 255;
+        else if (i <= lo)
+            table[i] = 0;
+        else
+            table[i] = uint8_t(truncToInt(double(i - 128) / double(f) + 128.0));
+    }
+}
+
+void FX_Contrast::render() {
+    uint8_t table[256];
+    buildContrastTable(contrast, table);
+    uint32_t* p = targetFrame->getPixels();
+    for (uint32_t i = 0; i < size; ++i) {
+        const uint32_t w = p[i];
+        p[i] = uint32_t(table[(w >> 16) & 255]) << 16 | uint32_t(table[(w >> 8) & 255]) << 8 | table[w & 255];
+    }
+}

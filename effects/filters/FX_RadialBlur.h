@@ -1,0 +1,18 @@
+// FX_RadialBlur: a zoom blur of the frame, in place. Walking from the centre outward, each pixel is
+// averaged with the pixel `strength` of the way closer to the centre, which was itself already averaged:
+// streaks build up along the rays. One walk serves the four quadrants through mirrored writes. The outer
+// rows and columns are never written; every written pixel loses its fourth byte.
+#pragma once
+
+#include "timeline/Effect.h"
+
+class FX_RadialBlur : public Effect {
+public:
+    // `reserved` has no effect.
+    FX_RadialBlur(uint32_t width, uint32_t height, int reserved, float strength);
+
+    void update() override;  // opacity only; not used
+    void render() override;
+
+    float strength;  // fraction of the distance to the centre the sample moves inward; 0..1 keeps it inside
+};

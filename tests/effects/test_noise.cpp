@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "effects/filters/FX_Noise.h"
+#include "pixel/Random.h"
+#include "support/EffectHarness.h"
+
+namespace {
+
+// How many numbers a run drew since the generator was seeded: its next four values are found in a fresh
+// sequence from the same seed (four in a row cannot match by chance).
+long drawsSince(uint32_t seed) {
+    int next[4];
+    for (int& v : next) v = showRand();
+    showSrand(seed);
+    int window[4];
+    for (int& v : window) v = showRand();
+    for (long n = 0; n < 4000000; ++n) {
+        if (window[n % 4] == next[0] && window[(n + 1) % 4] == next[1] && window[(n + 2) % 4] == next[2] &&
+            window[(n + 3) % 4] == next[3])
+            return n;
+        window[n % 4] = showRand();
+    }
+    return -1;
+}
+
+struct NoiseEffect : ::testing::Test {
+    PixelArray frame{512, 384};
+};
+
+}  // namespace
+
+TEST_F(NoiseEffect, ConstructionDrawsTwoNumbersPerStreakInOrder) {
+    showSrand(99);
+    FX_Noise fx(512, 384, 0);
+    showSrand(99);
+    for (const FX_Noise::Streak& s : fx.streaks) {
+        EXPECT_EQ(s.offset, showRand() % 512);
+        EXPECT_EQ(s.rate, float((showRand() % 50) * 0.10000000149011612 - 2.0));
+    }
+    EXPECT_GE(fx.streaks[0].rate, -2.0f);
+    EXPECT_LE(fx.streaks[0].rate, 2.9f);
+}
+
+TEST_F(NoiseEffect, EachPassDrawsItsFixedCountOfNumbers) {
+    struct Case {
+        int flags;
+        long draws;
+    };
+    const long W = 512, H = 384;
+    const Case cases[] = {
+        {0x10, 20 * H},           {0x20, 20 * W},           {0x01, W * H},
+        {0x02, (W - 1) * (H - 1)}, {0x04, W * H},           {0x08, 2 * (W - 1) * (H - 1)},
+        {0x40, 0},                {0x80, 512},              {0x100, 384},
+        {0x1FF, 20 * H + 20 * W + W * H + (W - 1) * (H - 1) + W * H + 2 * (W - 1) * (H - 1) + 512 + 384},
+    };
+    for (const Case& c : cases) {
+        FX_Noise fx(512, 384, c.flags);  // blendMode -1: scratches and lines draw numbers, write nothing
+        fx.setRadius(2);
+        fx.setAmount(16);
+        fillPattern(frame);
+        showSrand(4321);
+        renderAt(fx, frame, 1.5f);
+        EXPECT_EQ(drawsSince(4321), c.draws) << std::hex << c.flags;
+    }
+}
+
+TEST_F(NoiseEffect, RowSwapWithAmountZeroMovesThePictureDownOneRow) {
+    FX_Noise fx(512, 384, 0x100);
+    fillPattern(frame);
+    PixelArray before(512, 384);
+    before.copyFrom(frame);
+    renderAt(fx, frame, 0);
+    for (int x = 0; x < 512; ++x) ASSERT_EQ(frame.pixels[x], before.pixels[x]);
+    for (int y = 1; y < 384; ++y)
+        for (int x = 0; x < 512; ++x) ASSERT_EQ(frame.pixels[y * 512 + x], before.pixels[(y - 1) * 512 + x]);
+}
+
+TEST_F(NoiseEffect, RowSwapWithAmount64TakesRowsFromYMinus33ToYPlus31) {
+    FX_Noise fx(512, 384, 0x100);
+    fx.addAmountSegment({64, 0, 0.0f, 10.0f});
+    for (int y = 0; y < 384; ++y)
+        for (int x = 0; x < 512; ++x) frame.pixels[y * 512 + x] = uint32_t(y);  // each row holds its number
+    showSrand(7);
+    renderAt(fx, frame, 0);
+    EXPECT_EQ(fx.amount, 64);
+    for (int y = 0; y < 384; ++y) {
+        const int from = int(frame.pixels[y * 512]);
+        const int lo = y - 33, hi = y + 31;
+        const bool fits = (from >= lo && from <= hi) || (lo < 0 && from == 0) || (hi >= 384 && from <= hi - 384);
+        EXPECT_TRUE(fits) << "row " << y << " took row " << from;
+        EXPECT_EQ(frame.pixels[y * 512 + 511], uint32_t(from));  // whole rows move
+    }
+}
+
+TEST_F(NoiseEffect, GrainIsMaskedByTheColourAndBandsWithOffsetZeroStay) {
+    FX_Noise grain(512, 384, 0x01);
+    grain.setAmount(200);
+    grain.setPacked(0xFF0000);  // only red can grow
+    frame.fill(0xAA102030);
+    renderAt(grain, frame, 0);
+    bool someRed = false;
+    for (uint32_t i = 0; i < frame.size; ++i) {
+        ASSERT_EQ(frame.pixels[i] & 0xFF00FFFFu, 0x00002030u);  // fourth byte cleared, green/blue kept
+        someRed |= (frame.pixels[i] >> 16) != 0x10;
+    }
+    EXPECT_TRUE(someRed);
+
+    FX_Noise bands(512, 384, 0x40);
+    for (FX_Noise::Streak& s : bands.streaks) s.offset = 0;
+    fillPattern(frame);
+    PixelArray before(512, 384);
+    before.copyFrom(frame);
+    renderAt(bands, frame, 3.7f);
+    for (uint32_t i = 0; i < frame.size; ++i) ASSERT_EQ(frame.pixels[i], before.pixels[i]);
+}
+
+TEST_F(NoiseEffect, ScratchesAddGreyThroughTheBlendMode) {
+    FX_Noise fx(512, 384, 0x10);
+    fx.setBlendMode(1);
+    frame.fill(0);
+    renderAt(fx, frame, 0);
+    int touched = 0;
+    for (uint32_t i = 0; i < frame.size; ++i) {
+        const uint32_t w = frame.pixels[i];
+        ASSERT_EQ(w, (w & 255u) * 0x010101u);  // grey only
+        touched += w != 0;
+    }
+    EXPECT_GT(touched, 0);
+    EXPECT_LE(touched, 20 * 384);
+}

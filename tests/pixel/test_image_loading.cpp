@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <stb/stb_image_write.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "pixel/ImageList.h"
+#include "platform/ImageDecoder.h"
+#include "platform/MessageBox.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Images : ::testing::Test {
+    static void SetUpTestSuite() {
+        dir = fs::temp_directory_path() / ("softshow-images-" + std::to_string(std::random_device{}()));
+        fs::create_directories(dir);
+        // RGBA 3 x 2 with distinct colours and alphas; RGB 640 x 480; a JPEG of a flat colour.
+        const unsigned char rgba[] = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0,
+                                      1, 2, 3, 4, 250, 251, 252, 253, 9, 8, 7, 6};
+        stbi_write_png(path("alpha.png").c_str(), 3, 2, 4, rgba, 3 * 4);
+        std::vector<unsigned char> rgb(640 * 480 * 3);
+        for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = (unsigned char)(i * 7);
+        stbi_write_png(path("opaque.png").c_str(), 640, 480, 3, rgb.data(), 640 * 3);
+        std::vector<unsigned char> flat(64 * 64 * 3, 0);
+        for (size_t i = 0; i < flat.size(); i += 3) flat[i] = 200, flat[i + 1] = 100, flat[i + 2] = 50;
+        stbi_write_jpg(path("flat.jpg").c_str(), 64, 64, 3, flat.data(), 95);
+    }
+    static void TearDownTestSuite() { fs::remove_all(dir); }
+    static std::string path(const char* name) { return (dir / name).string(); }
+    static std::string write(const char* name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return path(name);
+    }
+    static inline fs::path dir;
+};
+
+// A PNG signature and an IHDR chunk claiming the given size (CRC included), and nothing else.
+std::string pngHeader(uint32_t w, uint32_t h) {
+    auto be = [](uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
+    const std::string ihdr = "IHDR" + be(w) + be(h) + std::string("\x08\x06\x00\x00\x00", 5);
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : ihdr) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return std::string("\x89PNG\r\n\x1a\n", 8) + be(13) + ihdr + be(~crc);
+}
+
+}  // namespace
+
+TEST_F(Images, DecodeToBlueGreenRedAlphaWords) {
+    ImageList list;
+    list.add(path("alpha.png"));
+    list.add(path("opaque.png"));
+    list.add(path("flat.jpg"));
+    list.add(path("alpha.png"));  // the same file twice: two images
+    ASSERT_EQ(list.count, 4);
+    const PixelArray& a = *list.get(0);
+    EXPECT_EQ(a.width, 3u);
+    EXPECT_EQ(a.height, 2u);
+    EXPECT_EQ(a.pixels[0], 0xFFFF0000u);
+    EXPECT_EQ(a.pixels[1], 0x8000FF00u);
+    EXPECT_EQ(a.pixels[2], 0x000000FFu);
+    EXPECT_EQ(a.pixels[3], 0x04010203u);
+    EXPECT_NE(list.get(3), list.get(0));
+    EXPECT_EQ(list.get(3)->pixels[4], a.pixels[4]);
+
+    const PixelArray& big = *list.get(1);
+    EXPECT_EQ(big.size, 307200u);
+    EXPECT_EQ(big.pixels[0] >> 24, 255u);  // opaque files read alpha 255
+    EXPECT_EQ(big.pixels[1], 0xFF000000u | 21u << 16 | 28u << 8 | 35u);  // bytes 3, 4, 5 of the rows
+
+    const uint32_t j = list.get(2)->pixels[32 * 64 + 32];
+    EXPECT_NEAR(int(j >> 16 & 255), 200, 3);
+    EXPECT_NEAR(int(j >> 8 & 255), 100, 3);
+    EXPECT_NEAR(int(j & 255), 50, 3);
+    EXPECT_EQ(j >> 24, 255u);
+
+    EXPECT_EQ(list.get(-1), nullptr);
+    EXPECT_EQ(list.get(4), nullptr);
+}
+
+TEST_F(Images, BadFilesAreRefusedBeforeAnyLargeAllocation) {
+    std::ifstream in(path("alpha.png"), std::ios::binary);
+    const std::string png((std::istreambuf_iterator<char>(in)), {});
+    const std::string cases[] = {
+        path("missing.png"),
+        write("empty.png", ""),
+        write("text.png", "just words in a file named like a picture\n"),
+        write("truncated.png", png.substr(0, png.size() / 2)),
+        write("huge.png", pngHeader(100000, 100000)),
+        write("wide.png", pngHeader(kMaxImageSide + 1, 1)),
+    };
+    for (const std::string& p : cases) {
+        DecodedImage image;
+        std::string reason;
+        EXPECT_FALSE(decodeImageFile(p, image, reason)) << p;
+        EXPECT_EQ(reason.rfind(p + ": ", 0), 0u) << reason;
+        EXPECT_TRUE(image.words.empty());
+    }
+    // stb refuses 100000 x 100000 itself; a size it would take but we do not is named by ours.
+    DecodedImage image;
+    std::string reason;
+    decodeImageFile(path("wide.png"), image, reason);
+    EXPECT_NE(reason.find("too large (16385 x 1)"), std::string::npos) << reason;
+}
+
+TEST_F(Images, AnUnreadableFileEndsTheProgramWithTheMessage) {
+    setMessageBoxesEnabled(false);
+    EXPECT_EXIT(
+        {
+            ImageList list;
+            list.add(path("nope.png"));
+        },
+        ::testing::ExitedWithCode(0), "Error: Texture file not found!\nsoftshow: .*nope.png: ");
+}
