@@ -30,6 +30,7 @@ test: build
 bench: build
 	$(BUILD)/bench/bench_kernels
 	$(BUILD)/bench/bench_music
+	$(BUILD)/bench/bench_effects
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.
 sanitize:

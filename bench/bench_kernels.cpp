@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/FrameBaseline.h"
 #include "pixel/PixelOps.h"
 
 namespace {
@@ -22,34 +23,13 @@ struct Frames {
     std::vector<uint32_t> dst, src;
 };
 
-// Seconds per memcpy of one frame, measured once per process.
-double memcpySeconds() {
-    static const double seconds = [] {
-        Frames f;
-        const int reps = 2000;
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < reps; ++i) {
-            std::memcpy(f.dst.data(), f.src.data(), size_t(kWords) * 4);
-            benchmark::ClobberMemory();
-        }
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / reps;
-    }();
-    return seconds;
-}
-
 template <class Kernel>
 void runKernel(benchmark::State& state, Kernel kernel) {
     Frames f;
-    const double base = memcpySeconds();
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
+    runAgainstMemcpy(state, [&] {
         kernel(f.dst.data(), f.src.data());
         benchmark::DoNotOptimize(f.dst.data());
-        benchmark::ClobberMemory();
-    }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    state.SetBytesProcessed(int64_t(state.iterations()) * kWords * 4);
-    state.counters["x_memcpy"] = seconds / double(state.iterations()) / base;
+    });
 }
 
 void BM_memcpy(benchmark::State& s) {

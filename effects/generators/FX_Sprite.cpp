@@ -173,24 +173,22 @@ void FX_Sprite::render() {
             break;
         }
         case 7: drawZoomed(dst, W, H, tex, x, y, position.z, F); break;
-        case 8: {
-            const double s = double(float(std::clamp(F, 0, 255)));
-            drawStraight(dst, W, W, H, tex, x, y, [s](uint32_t t, uint32_t d) {
-                const uint32_t r = uint32_t(truncToInt(double(redOf(t)) / 255.0 * s));
-                const uint32_t g = uint32_t(truncToInt(double(greenOf(t)) / 255.0 * s));
-                const uint32_t b = uint32_t(truncToInt(double(blueOf(t)) / 255.0 * s));
-                return addBytesSaturated(d, r << 16 | g << 8 | b);
-            });
-            break;
-        }
+        case 8:
         case 9: {
+            // Each channel value scaled once per render: trunc(c / 255 * s) adds, trunc(c / 256 * s)
+            // subtracts, with s the fade clamped to 0..255 as a float.
             const double s = double(float(std::clamp(F, 0, 255)));
-            drawStraight(dst, W, W, H, tex, x, y, [s](uint32_t t, uint32_t d) {
-                const uint32_t r = uint32_t(truncToInt(double(redOf(t)) * 0.00390625 * s));
-                const uint32_t g = uint32_t(truncToInt(double(greenOf(t)) * 0.00390625 * s));
-                const uint32_t b = uint32_t(truncToInt(double(blueOf(t)) * 0.00390625 * s));
-                return subtractBytesSaturated(d, r << 16 | g << 8 | b);
-            });
+            uint32_t scaled[256];
+            for (int c = 0; c < 256; ++c)
+                scaled[c] = uint32_t(truncToInt(spriteMode == 8 ? double(c) / 255.0 * s : double(c) * 0.00390625 * s));
+            auto scale = [&scaled](uint32_t t) {
+                return scaled[redOf(t)] << 16 | scaled[greenOf(t)] << 8 | scaled[blueOf(t)];
+            };
+            if (spriteMode == 8)
+                drawStraight(dst, W, W, H, tex, x, y, [&](uint32_t t, uint32_t d) { return addBytesSaturated(d, scale(t)); });
+            else
+                drawStraight(dst, W, W, H, tex, x, y,
+                             [&](uint32_t t, uint32_t d) { return subtractBytesSaturated(d, scale(t)); });
             break;
         }
         default: break;  // 1 and unknown modes draw nothing

@@ -1,0 +1,119 @@
+// The whole-frame effects of the 2D layer, one frame each, against memcpy of one frame.
+#include <benchmark/benchmark.h>
+
+#include "bench/FrameBaseline.h"
+#include "effects/filters/FX_Contrast.h"
+#include "effects/filters/FX_FillColor.h"
+#include "effects/filters/FX_Noise.h"
+#include "effects/filters/FX_RadialBlur.h"
+#include "effects/generators/FX_Image.h"
+#include "effects/generators/FX_Parallax.h"
+#include "effects/generators/FX_Sprite.h"
+#include "effects/generators/FX_VLines.h"
+#include "pixel/Random.h"
+#include "timeline/Spectrum.h"
+
+namespace {
+
+struct Scene {
+    Scene() : frame(512, 384), picture(512, 384) {
+        for (uint32_t i = 0; i < frame.size; ++i) frame.pixels[i] = i * 2654435761u;
+        for (uint32_t i = 0; i < picture.size; ++i) picture.pixels[i] = i * 40503u | 0x80000000u;
+        for (int i = 0; i < 512; ++i) rawSpectrum[i] = float(i % 37) / 2000.0f;
+        showSrand(1);
+    }
+    void run(benchmark::State& state, Effect& fx, float t = 10.0f) {
+        fx.setTimeWindow(0, 1000);
+        fx.setTarget(&frame);
+        runAgainstMemcpy(state, [&] {
+            fx.isActive(t);
+            fx.update();
+            fx.render();
+        });
+    }
+    PixelArray frame, picture;
+};
+
+void BM_FillCopy(benchmark::State& s) {
+    Scene sc;
+    FX_FillColor fx(512, 384, 0);
+    sc.run(s, fx);
+}
+void BM_FillAdd(benchmark::State& s) {
+    Scene sc;
+    FX_FillColor fx(512, 384, 1);
+    fx.setPacked(0x101010);
+    sc.run(s, fx);
+}
+void BM_Contrast(benchmark::State& s) {
+    Scene sc;
+    FX_Contrast fx(512, 384);
+    fx.contrast = 0.5f;
+    sc.run(s, fx);
+}
+void BM_RadialBlur(benchmark::State& s) {
+    Scene sc;
+    FX_RadialBlur fx(512, 384, 0, 0.05f);
+    sc.run(s, fx);
+}
+void BM_Noise(benchmark::State& s) {
+    Scene sc;
+    FX_Noise fx(512, 384, int(s.range(0)));
+    fx.setBlendMode(1);
+    fx.setAmount(64);
+    fx.setRadius(1);
+    fx.setPacked(0x666666);
+    sc.run(s, fx);
+}
+void BM_Image(benchmark::State& s) {
+    Scene sc;
+    FX_Image fx(512, 384, nullptr);
+    fx.setSourceImage(&sc.picture);
+    fx.setBlendMode(int(s.range(0)));
+    fx.setOpacity(200);
+    sc.run(s, fx);
+}
+void BM_ImageWindow(benchmark::State& s) {
+    Scene sc;
+    PixelArray big(1024, 768);
+    big.fill(0x00203040);
+    FX_Image fx(512, 384, nullptr);
+    fx.setSourceImage(&big);
+    fx.setBlendMode(2);
+    fx.randomPosition = true;
+    sc.run(s, fx);
+}
+void BM_SpriteAdd(benchmark::State& s) {
+    Scene sc;
+    PixelArray scroller(512, 1024);
+    scroller.fill(0x00406080);
+    FX_Sprite fx(512, 384, &scroller, 8);
+    fx.setOpacity(200);
+    fx.setPosition(Vector3(0, -300, 0));
+    sc.run(s, fx);
+}
+void BM_Parallax(benchmark::State& s) {
+    Scene sc;
+    FX_Parallax fx(512, 384, 5);
+    sc.run(s, fx);
+}
+void BM_VLines(benchmark::State& s) {
+    Scene sc;
+    FX_VLines fx(512, 384);
+    sc.run(s, fx);
+}
+
+}  // namespace
+
+BENCHMARK(BM_FillCopy)->UseRealTime();
+BENCHMARK(BM_FillAdd)->UseRealTime();
+BENCHMARK(BM_Contrast)->UseRealTime();
+BENCHMARK(BM_RadialBlur)->UseRealTime();
+// The show's noise layers: horizontal lines, swaying bands, row swap; then grain and 2D jitter.
+BENCHMARK(BM_Noise)->Arg(0x20)->Arg(0x40)->Arg(0x100)->Arg(0x01)->Arg(0x08)->UseRealTime();
+BENCHMARK(BM_Image)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->UseRealTime();
+BENCHMARK(BM_ImageWindow)->UseRealTime();
+BENCHMARK(BM_SpriteAdd)->UseRealTime();
+BENCHMARK(BM_Parallax)->UseRealTime();
+BENCHMARK(BM_VLines)->UseRealTime();
+BENCHMARK_MAIN();
