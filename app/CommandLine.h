@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-enum class RunMode { Live, Frames, Shot, Bench, Spectrum };
+enum class RunMode { Live, Frames, Shot, Bench, Spectrum, SceneInfo };
 
 struct Options {
     RunMode mode = RunMode::Live;
@@ -22,6 +22,7 @@ struct Options {
     double shotTime = 0;                // --shot: the time of the frame written
     double spectrumTime = 0;            // --spectrum: the show time whose spectrum is printed
     std::string framesDir, shotFile;
+    std::string sceneFile;              // --scene-info
 };
 
 extern const char* const kUsage;

@@ -15,6 +15,8 @@
 #include "platform/DisplayWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/MusicPlayer.h"
+#include "scene3d/Mesh.h"
+#include "scene3d/SceneInfo.h"
 #include "timeline/ShowClock.h"
 #include "timeline/Timeline.h"
 
@@ -36,7 +38,11 @@ bool haveMusic() {
     return false;
 }
 
+// The 3D view: focal length 256, the 503 x 375 field of the frame, near and far planes at -1 and -10000.
+void setUpView() { setupFrustum(256, 503, 375, -1, -10000); }
+
 int runOffline(const Options& o) {
+    setUpView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
     timeline->setFrameSize(kFrameWidth, kFrameHeight);
     timeline->setEndTime(kShowEndTime);
@@ -69,6 +75,7 @@ int printSpectrum(const Options& o) {
 int runLive(const Options& o) {
     DisplayWindow display("SoftShow", nullptr, false, kFrameWidth, kFrameHeight,
                           o.headless ? DisplayKind::Null : DisplayKind::Window);
+    setUpView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
     timeline->setFrameSize(kFrameWidth, kFrameHeight);
     timeline->setEndTime(kShowEndTime);
@@ -122,6 +129,7 @@ int main(int argc, char** argv) {
         // Output paths name places relative to where the user is, not to the show's folder.
         if (!options.framesDir.empty()) options.framesDir = std::filesystem::absolute(options.framesDir).string();
         if (!options.shotFile.empty()) options.shotFile = std::filesystem::absolute(options.shotFile).string();
+        if (!options.sceneFile.empty()) options.sceneFile = std::filesystem::absolute(options.sceneFile).string();
         std::error_code ec;
         std::filesystem::current_path(options.dataDir, ec);
         if (ec) {
@@ -135,6 +143,7 @@ int main(int argc, char** argv) {
     switch (options.mode) {
         case RunMode::Live: return runLive(options);
         case RunMode::Spectrum: return printSpectrum(options);
+        case RunMode::SceneInfo: return printSceneInfo(options.sceneFile, stdout);
         default: return runOffline(options);
     }
 }

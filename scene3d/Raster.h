@@ -1,0 +1,41 @@
+// Triangle rasterisers and the anti-aliased line.
+//
+// Triangles arrive in screen space: corners (sx, sy, z, u, v). Their edges are walked into two per-row
+// tables (left and right) holding x, 1/z, u/z and v/z; each row between them is filled with a
+// depth test against the shared depthBuffer (strictly nearer wins, so the first of two equal fragments
+// stays). The textured fill divides once per pixel for perspective-correct u, v and wraps texels by mask.
+//
+// Decisions of ours:
+//   - corners of equal sy keep their given order (a stable sort), so the same triangle always walks the
+//     same edges;
+//   - a span of zero width (xr == xl) takes zero steps instead of dividing by zero;
+//   - rows and columns outside the 512 x 384 target, and corners that are NaN or infinite, are never
+//     written: such an edge or triangle is dropped, and huge coordinates are clipped before stepping.
+#pragma once
+
+#include <cstdint>
+
+struct RasterCorner {
+    float sx, sy, z, u, v;
+};
+
+constexpr int kRasterRows = 384;
+
+struct EdgeEntry {
+    float x, unused, w, uw, vw;  // x, (not read), 1/z, u/z, v/z
+};
+
+extern EdgeEntry leftEdge[kRasterRows];
+extern EdgeEntry rightEdge[kRasterRows];
+
+void walkEdge(EdgeEntry* left, EdgeEntry* right, const RasterCorner& from, const RasterCorner& to);
+
+void fillFlat(uint32_t* pixels, int width, int height, const RasterCorner corners[3], uint32_t color);
+void fillWhite(uint32_t* pixels, int width, int height, const RasterCorner corners[3]);
+// texels: textureWidth x textureHeight words; power-of-two sizes wrap exactly, others by the same mask.
+void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner corners[3], const uint32_t* texels,
+                  int textureWidth, int textureHeight);
+
+// Xiaolin Wu's line; end points are clamped into the target first; a pixel is blended with weight a/255
+// as old + (((channel - old) * a) >> 8) and written only when its word index is inside the 512 x 384 frame.
+void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, int width, int height, uint32_t color);

@@ -1,0 +1,79 @@
+// Writes scenes in the 3DS chunk format: meshes (vertices, faces with edge flags, mapping coordinates,
+// material groups, local axes), materials (name, render type, texture file), cameras, lights, and a
+// keyframer with camera, camera-target, omni and mesh nodes carrying position tracks with spline
+// parameters. Used by tests for round trips and damaged files, and by the asset generator for the show.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pixel/Vector.h"
+
+namespace tds {
+
+struct FaceSpec {
+    uint16_t a, b, c;
+    uint16_t flags = 7;  // edge a-b 0x04, b-c 0x02, c-a 0x01
+};
+
+struct MaterialGroup {
+    std::string material;
+    std::vector<uint16_t> faces;
+};
+
+struct MeshSpec {
+    std::string name;
+    std::vector<Vector3> vertices;
+    std::vector<FaceSpec> faces;
+    std::vector<Vector2> mapping;  // written as given (the reader stores v as 1 - v)
+    std::vector<MaterialGroup> groups;
+    bool localAxes = true;
+};
+
+struct MaterialSpec {
+    std::string name;
+    int16_t renderType = 1;
+    std::string texture;  // empty: none
+};
+
+struct CameraSpec {
+    std::string name;
+    Vector3 position{0, 0, 0}, target{0, 0, 0};
+    float bank = 0, lens = 35;
+};
+
+struct LightSpec {
+    std::string name;
+    Vector3 position{0, 0, 0};
+};
+
+struct KeySpec {
+    uint32_t frame = 0;
+    Vector3 value{0, 0, 0};
+    uint16_t accel = 0;  // which of the five spline floats follow: 0x01 tension ... 0x10 ease-from
+    float tension = 0, continuity = 0, bias = 0, easeTo = 0, easeFrom = 0;
+};
+
+struct NodeSpec {
+    uint16_t tag = 0xB002;  // 0xB002 mesh, 0xB003 camera, 0xB004 camera target, 0xB005 omni
+    std::string name;
+    int16_t id = 0, parent = -1;
+    uint16_t trackFlags = 0;  // low two bits: loop mode
+    std::vector<KeySpec> positionKeys;
+};
+
+struct SceneSpec {
+    std::vector<MaterialSpec> materials;
+    std::vector<MeshSpec> meshes;
+    std::vector<CameraSpec> cameras;
+    std::vector<LightSpec> lights;
+    bool keyframer = false;
+    uint32_t startFrame = 0, endFrame = 100;
+    std::vector<NodeSpec> nodes;
+};
+
+std::vector<uint8_t> write3ds(const SceneSpec& scene);
+bool write3dsFile(const std::string& path, const SceneSpec& scene, std::string& reason);
+
+}  // namespace tds
