@@ -31,6 +31,7 @@ bench: build
 	$(BUILD)/bench/bench_kernels
 	$(BUILD)/bench/bench_music
 	$(BUILD)/bench/bench_effects
+	$(BUILD)/bench/bench_3d
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.
 sanitize:
