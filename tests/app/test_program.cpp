@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/AudioFixtures.h"
+#include "tools/assetgen/ThreeDsWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -173,4 +174,26 @@ TEST_F(Program, ShowTimeFollowsTheMusicPlayingOnADevice) {
     std::ifstream marks(dir / "synch.txt");
     EXPECT_TRUE(marks.good());
     EXPECT_EQ(marks.peek(), std::ifstream::traits_type::eof());
+}
+
+TEST_F(Program, SceneInfoSummarisesAFileAndItsDamage) {
+    tds::SceneSpec spec;
+    spec.materials = {{"gold", 6, "missing.png"}};
+    tds::MeshSpec m{"tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 7}, {0, 1, 9, 7}}, {}, {{"gold", {0}}}, true};
+    spec.meshes = {m};
+    spec.cameras = {{"eye", {0, -10, 0}, {0, 0, 0}, 0, 35}};
+    std::string reason;
+    ASSERT_TRUE(tds::write3dsFile((dir / "s.3ds").string(), spec, reason));
+    Result r = run("--scene-info " + (dir / "s.3ds").string());
+    EXPECT_EQ(r.status, 0) << r.output;
+    for (const char* line : {"mesh \"tri\": 3 vertices, 1 faces, 0 mapping pairs, render mode 6, materials: \"gold\"",
+                             "material \"gold\": render type 6, textures: missing.png",
+                             "camera \"eye\": position (0.00, -10.00, 0.00), target (0.00, 0.00, 0.00)", "problems: 2",
+                             "face 1 names a vertex beyond 3; dropped", "texture file missing: "})
+        EXPECT_NE(r.output.find(line), std::string::npos) << line << "\n" << r.output;
+    EXPECT_FALSE(fs::exists(dir / "scene.txt"));  // no log beside the file
+
+    std::ofstream(dir / "text.3ds") << "not a scene";
+    EXPECT_EQ(run("--scene-info " + (dir / "text.3ds").string()).status, 1);
+    EXPECT_EQ(run("--scene-info " + (dir / "none.3ds").string()).status, 1);
 }
