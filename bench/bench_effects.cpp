@@ -6,6 +6,7 @@
 #include "effects/filters/FX_FillColor.h"
 #include "effects/filters/FX_Noise.h"
 #include "effects/filters/FX_RadialBlur.h"
+#include "effects/generators/FX_GridExpander.h"
 #include "effects/generators/FX_Image.h"
 #include "effects/generators/FX_Parallax.h"
 #include "effects/generators/FX_Sprite.h"
@@ -103,8 +104,36 @@ void BM_VLines(benchmark::State& s) {
     sc.run(s, fx);
 }
 
+// The grid expander in each mode: the node computation (ray casting or 2D warps) and the cell filling
+// measured apart.
+struct Grid {
+    explicit Grid(int mode) : fx(512, 384, uint32_t(mode)), texture(256, 256), frame(512, 384) {
+        for (uint32_t i = 0; i < texture.size; ++i) texture.pixels[i] = i * 2654435761u;
+        fx.setSourceImage(&texture);
+        fx.setBlendMode(0);
+        fx.setPosition(Vector3(0, 20, 100));
+        fx.setTarget(Vector3(-20, 10, 0));
+        fx.setTimeWindow(0, 100);
+        fx.isActive(7.0f);
+        fx.setTarget(&frame);
+        fx.computeNodes();
+    }
+    FX_GridExpander fx;
+    PixelArray texture, frame;
+};
+void BM_GridNodes(benchmark::State& s) {
+    Grid g(int(s.range(0)));
+    runAgainstMemcpy(s, [&] { g.fx.computeNodes(); });
+}
+void BM_GridCells(benchmark::State& s) {
+    Grid g(int(s.range(0)));
+    runAgainstMemcpy(s, [&] { g.fx.drawCells(); });
+}
+
 }  // namespace
 
+BENCHMARK(BM_GridNodes)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(16)->Arg(32)->Arg(64)->UseRealTime();
+BENCHMARK(BM_GridCells)->Arg(1)->Arg(8)->UseRealTime();
 BENCHMARK(BM_FillCopy)->UseRealTime();
 BENCHMARK(BM_FillAdd)->UseRealTime();
 BENCHMARK(BM_Contrast)->UseRealTime();

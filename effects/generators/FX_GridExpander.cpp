@@ -1,0 +1,220 @@
+#include "effects/generators/FX_GridExpander.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "effects/generators/GridRenderers.h"
+#include "pixel/Numeric.h"
+#include "platform/MessageBox.h"
+
+namespace {
+constexpr double kPiF = 3.1415927410125732;      // single-precision pi
+constexpr double kDegree = double(0.017453293f);  // pi / 180 as a float constant
+}  // namespace
+
+FX_GridExpander::FX_GridExpander(uint32_t width, uint32_t height, uint32_t flags)
+    : Effect(width, height),
+      modeFlags(flags),
+      gridWidth(int(width / 8 + 1)),
+      gridHeight(int(height / 8 + 1)),
+      nodeCount(uint32_t(gridWidth) * uint32_t(gridHeight)) {
+    nodes.reset(new GridNode[nodeCount]());
+    sourceImage = nullptr;
+    blendMode = 1;
+}
+
+void FX_GridExpander::update() {
+    updateOpacity();
+    applySegments(positionSegments, time, [&](const Vector3& v) { position = v; });
+    applySegments(targetSegments, time, [&](const Vector3& v) { target = v; });
+}
+
+Vector3 FX_GridExpander::rotateEuler(const Vector3& v, float a, float b, float c) {
+    const double ca = float(std::cos(double(a))), sa = float(std::sin(double(a)));
+    const double cb = float(std::cos(double(b))), sb = float(std::sin(double(b)));
+    const double cc = float(std::cos(double(c))), sc = float(std::sin(double(c)));
+    return {float(v.x * (cc * cb) + v.y * (sc * cb) - v.z * sb),
+            float(v.x * (sb * sa * cc - sc * ca) + v.y * (cc * ca + sc * sb * sa) + v.z * (sa * cb)),
+            float(v.x * (sc * sa + cc * sb * ca) + v.y * (sc * sb * ca - cc * sa) + v.z * (ca * cb))};
+}
+
+void FX_GridExpander::resetGrid(float du, float dv) {
+    for (int j = 0; j < gridHeight; ++j)
+        for (int i = 0; i < gridWidth; ++i) {
+            GridNode& n = node(i, j);
+            n.u = float(double(i) + du);
+            n.v = float(double(j) + dv);
+            n.shade = 63.0f;
+        }
+}
+
+void FX_GridExpander::ripple(float f, float p, float a) {
+    const double cx = gridWidth * 0.5, cy = gridHeight * 0.5;
+    for (int j = 0; j < gridHeight; ++j)
+        for (int i = 0; i < gridWidth; ++i) {
+            const double dx = i - cx, dy = j - cy;
+            const double r = std::sqrt(dx * dx + dy * dy);
+            const double w = (std::cos(r * f - p) + 1.0) * a;
+            GridNode& n = node(i, j);
+            n.u = float(n.u + w * dx);
+            n.v = float(n.v + w * dy);
+        }
+}
+
+void FX_GridExpander::wave(float fu, float fv, float pu, float pv, float au, float av) {
+    for (int j = 0; j < gridHeight; ++j)
+        for (int i = 0; i < gridWidth; ++i) {
+            GridNode& n = node(i, j);
+            n.u = float(n.u + std::cos(i * double(fu) + pu) * au);
+            n.v = float(n.v + std::sin(j * double(fv) + pv) * av);
+        }
+}
+
+void FX_GridExpander::swirl(float s) {
+    rayCast = false;
+    const double sd = s;
+    const Vector2 centres[3] = {
+        {float((std::sin(7.5 * sd) * 78 + 140) * 0.22), float((std::cos(5.9 * sd) * 38 + 120) * 0.2)},
+        {float((std::sin(7.2 * sd) * 52 + 140) * 0.22), float((std::cos(6.2 * sd) * 38 + 120) * 0.2)},
+        {float((std::sin(5.9 * sd) * 70 + 140) * 0.22), float((std::cos(8.6 * sd) * 22 + 120) * 0.2)},
+    };
+    for (int j = 0; j < gridHeight; ++j)
+        for (int i = 0; i < gridWidth; ++i) {
+            GridNode& n = node(i, j);
+            for (int k = 0; k < 3; ++k) {
+                const double dx = double(centres[k].x) - i, dy = double(centres[k].y) - j;
+                const double a = sd + 8.0 * k;
+                const float f = float(6.0 / (dx * dx + dy * dy));
+                if (!std::isfinite(f)) continue;  // a centre exactly on the node
+                n.u = float(n.u + (std::cos(a) * dx - std::sin(a) * dy) * f * 256.0);
+                n.v = float(n.v + (dy * std::cos(a) + dx * std::sin(a)) * f * 256.0);
+            }
+            n.shade = 6.0f;
+        }
+}
+
+template <class Hit>
+void FX_GridExpander::castRays(const Vector3& o, const Vector3& angles, Hit hit) {
+    rayCast = true;
+    const int hw = gridWidth / 2, hh = gridHeight / 2;
+    const float ax = float(angles.x * kDegree), ay = float(angles.y * kDegree), az = float(angles.z * kDegree);
+    for (int j = 0; j < gridHeight; ++j)
+        for (int i = 0; i < gridWidth; ++i) {
+            const Vector3 d0(float(double(i - hw) / fovDivisor), float(double(j - hh) / fovDivisor), 1.0f);
+            Vector3 d = rotateEuler(d0, ax, ay, az);
+            d.normalize();
+            float u, v, shade;
+            if (!hit(o, d, u, v, shade)) continue;
+            if (!std::isfinite(u) || !std::isfinite(v) || !std::isfinite(shade)) continue;
+            GridNode& n = node(i, j);
+            n.u = u, n.v = v, n.shade = shade;
+        }
+}
+
+namespace {
+
+// The round and square-ish tunnels differ only in the quadratic's a.
+bool tunnel(const Vector3& o, const Vector3& d, double a, int radius, float& u, float& v, float& shade) {
+    const double b = 2.0 * (double(o.x) * d.x + double(o.y) * d.y);
+    const double c = double(o.x) * o.x + double(o.y) * o.y - double(radius) * radius;
+    const double disc = b * b - 4.0 * a * c;
+    if (!(disc >= 0.0)) return false;
+    const double s = std::sqrt(disc);
+    const double t1 = (s - b) / (2.0 * a + 1e-8), t2 = (-b - s) / (2.0 * a + 1e-8);
+    const double t = t1 > 0 ? t1 : t2;
+    if (!std::isfinite(t) || t == 0.0) return false;
+    const Vector3 h(float(o.x + t * d.x), float(o.y + t * d.y), float(o.z + t * d.z));
+    const float angle = float(std::atan2(double(h.y), double(h.x)));
+    const float scale = float(256.0 / kPiF);
+    u = float(truncToInt(std::fabs(double(h.z)) * 0.2));
+    v = float(truncToInt(std::fabs(double(angle) * double(scale))));
+    shade = float(truncToInt(std::min(63.0, 20000.0 / t)));
+    return true;
+}
+
+}  // namespace
+
+void FX_GridExpander::castTunnel(const Vector3& origin, const Vector3& angles) {
+    castRays(origin, angles, [this](const Vector3& o, const Vector3& d, float& u, float& v, float& shade) {
+        return tunnel(o, d, double(d.x) * d.x + double(d.y) * d.y, tunnelRadius, u, v, shade);
+    });
+}
+
+void FX_GridExpander::castSquareTunnel(const Vector3& origin, const Vector3& angles) {
+    castRays(origin, angles, [this](const Vector3& o, const Vector3& d, float& u, float& v, float& shade) {
+        const double x2 = double(d.x) * d.x, y2 = double(d.y) * d.y;
+        return tunnel(o, d, std::sqrt(x2 * x2 + y2 * y2), tunnelRadius, u, v, shade);
+    });
+}
+
+void FX_GridExpander::castPlanes(const Vector3& origin, const Vector3& angles) {
+    castRays(origin, angles, [this](const Vector3& o, const Vector3& d, float& u, float& v, float& shade) {
+        const double p = d.y > 0 ? planeDistance : -planeDistance;
+        const double t = (p - o.y) / d.y;
+        if (!std::isfinite(t) || t == 0.0) return false;
+        const Vector3 h(float(o.x + t * d.x), float(o.y + t * d.y), float(o.z + t * d.z));
+        u = float(truncToInt(0.3 * h.x));
+        v = float(truncToInt(0.3 * h.z));
+        shade = float(truncToInt(std::min(63.0, 50000.0 / t)));
+        return true;
+    });
+}
+
+void FX_GridExpander::checkTexture() {
+    if (!sourceImage) reportFatal("texture not set!", "FX_GridExpander Error!", "");
+    if (!textureChecked && (sourceImage->width != 256 || sourceImage->height != 256))
+        reportFatal("texture must be 256 x 256, not " + std::to_string(sourceImage->width) + " x " +
+                        std::to_string(sourceImage->height),
+                    "FX_GridExpander Error!", "the grid reads its texture as 256 rows of 256 texels");
+    textureChecked = true;
+}
+
+void FX_GridExpander::computeNodes() {
+    const float tt = float((double(time) - startTime) * 0.25);
+    planeDistance = 256;
+    tunnelRadius = 256;
+    fovDivisor = 42.0f;
+    if (modeFlags & 1)
+        castTunnel(position, target);
+    else if (modeFlags & 2)
+        castPlanes(position, target);
+    else if (modeFlags & 4)
+        castSquareTunnel(position, target);
+    else if (modeFlags & 8) {
+        resetGrid(float(400.0 * std::cos(3.0 * tt)), float(300.0 * std::sin(3.2 * tt)));
+        swirl(float(3.0 * tt));
+    }
+    if (modeFlags & 16) resetGrid(float(100.0 * tt), 0.0f);
+    if (modeFlags & 32) ripple(0.4f, float(6.0 * tt), 0.8f);
+    if (modeFlags & 64) wave(0.1f, 0.1f, float(14.0 * tt), float(10.0 * tt), 64.0f, 32.0f);
+}
+
+void FX_GridExpander::drawCells() {
+    uint32_t* dst = targetFrame->getPixels();
+    const uint32_t* tex = sourceImage->getPixels();
+    const GridBlend blend = gridBlendFor(blendMode);
+    const int W = int(width);
+    for (int j = 0; j + 1 < gridHeight; ++j)
+        for (int i = 0; i + 1 < gridWidth; ++i) {
+            const GridNode &A = node(i, j), &B = node(i + 1, j), &C = node(i, j + 1), &D = node(i + 1, j + 1);
+            const int x = 8 * i, y = 8 * j;
+            if (!rayCast) {
+                drawGridBlock(blend, dst, W, x, y, A.u, A.v, B.u, B.v, C.u, C.v, D.u, D.v, tex);
+                continue;
+            }
+            auto vertex = [](const GridNode& n, int px, int py) {
+                const int32_t k = 255 - std::clamp(truncToInt(32.0 * double(n.shade)), 0, 255);
+                return ShadedVertex{px, py, truncToInt(double(n.u)), truncToInt(double(n.v)), k};
+            };
+            drawShadedTriangle(blend, dst, W, vertex(A, x, y), vertex(C, x, y + 8), vertex(D, x + 8, y + 8), tex);
+            drawShadedTriangle(blend, dst, W, vertex(A, x, y), vertex(B, x + 8, y), vertex(D, x + 8, y + 8), tex);
+        }
+}
+
+void FX_GridExpander::render() {
+    checkTexture();
+    if (targetFrame->size < size) return;
+    computeNodes();
+    drawCells();
+}

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "effects/generators/FX_GridExpander.h"
+#include "effects/generators/GridRenderers.h"
+#include "platform/MessageBox.h"
+#include "support/EffectHarness.h"
+
+namespace {
+
+// A 256 x 256 test texture: texel (u, v) holds u in blue and v in green, so a read names its texel.
+PixelArray addressTexture() {
+    PixelArray t(256, 256);
+    for (uint32_t v = 0; v < 256; ++v)
+        for (uint32_t u = 0; u < 256; ++u) t.pixels[v * 256 + u] = 0xFF000000u | 0x00400000u | v << 8 | u;
+    return t;
+}
+
+// The texture of the reference frames: rings and tiles that wrap seamlessly.
+PixelArray patternTexture() {
+    PixelArray t(256, 256);
+    for (int v = 0; v < 256; ++v)
+        for (int u = 0; u < 256; ++u) {
+            const double r = std::hypot(u - 128, v - 128);
+            const int ring = int(r) / 12 % 2, tile = ((u / 32) + (v / 32)) % 2;
+            t.pixels[v * 256 + u] = uint32_t(ring ? 200 : 60) << 16 | uint32_t(tile ? 180 : 90) << 8 | uint32_t(u ^ v);
+        }
+    return t;
+}
+
+}  // namespace
+
+TEST(GridRenderers, BlocksInterpolateTexelsAndWrap) {
+    const PixelArray tex = addressTexture();
+    PixelArray frame(16, 8);
+    drawGridBlock(GridBlend::Copy, frame.pixels, 16, 0, 0, 5, 9, 5, 9, 5, 9, 5, 9, tex.pixels);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) ASSERT_EQ(frame.pixels[y * 16 + x], tex.pixels[9 * 256 + 5]);  // one texel
+
+    drawGridBlock(GridBlend::Copy, frame.pixels, 16, 8, 0, 0, 0, 8, 0, 0, 0, 8, 0, tex.pixels);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) ASSERT_EQ(frame.pixels[y * 16 + 8 + x] & 0xFFFF, uint32_t(x));  // one per pixel
+
+    drawGridBlock(GridBlend::Copy, frame.pixels, 16, 0, 0, 300, -1, 300, -1, 300, -1, 300, -1, tex.pixels);
+    EXPECT_EQ(frame.pixels[0] & 0xFFFF, uint32_t(255 << 8 | 44));  // column 300 -> 44, row -1 -> 255
+    EXPECT_EQ(frame.pixels[0] >> 24, 0xFFu);                       // the copy keeps the top byte
+}
+
+TEST(GridRenderers, SpansDarkenAndTrianglesTileTheCellOnce) {
+    const PixelArray tex = addressTexture();
+    PixelArray frame(16, 16);
+    frame.fill(0);
+    drawShadedSpan(GridBlend::Copy, frame.pixels, 16, 0, 4, 0, 10, 14, 3, 3, 0, 0, tex.pixels);
+    EXPECT_EQ(frame.pixels[0], 0x0040030Au);  // k = 0: the texel's colour, top byte 0
+    EXPECT_EQ(frame.pixels[3], 0x0040030Du);
+    EXPECT_EQ(frame.pixels[4], 0u);           // the span ends before xb
+    drawShadedSpan(GridBlend::Copy, frame.pixels, 16, 0, 4, 1, 10, 14, 3, 3, 255 << 16, 255 << 16, tex.pixels);
+    EXPECT_EQ(frame.pixels[16], 0u);  // k = 255: black
+
+    // One row: nothing at all.
+    frame.fill(0);
+    drawShadedTriangle(GridBlend::Add, frame.pixels, 16, {0, 3, 0, 0, 0}, {9, 3, 0, 0, 0}, {4, 3, 0, 0, 0}, tex.pixels);
+    for (uint32_t i = 0; i < frame.size; ++i) ASSERT_EQ(frame.pixels[i], 0u);
+
+    // The two triangles of a cell, added over black with texel (1, 0): every pixel exactly once.
+    PixelArray one(256, 256);
+    one.fill(0x00000001);
+    const ShadedVertex A{0, 0, 0, 0, 0}, B{8, 0, 0, 0, 0}, C{0, 8, 0, 0, 0}, D{8, 8, 0, 0, 0};
+    drawShadedTriangle(GridBlend::Add, frame.pixels, 16, A, C, D, one.pixels);
+    drawShadedTriangle(GridBlend::Add, frame.pixels, 16, A, B, D, one.pixels);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(frame.pixels[y * 16 + x], (x < 8 && y < 8) ? 1u : 0u) << x << "," << y;
+}
+
+TEST(GridExpander, GridSizesModesAndPlainScroll) {
+    FX_GridExpander fx(512, 384, 16);
+    EXPECT_EQ(fx.gridWidth, 65);
+    EXPECT_EQ(fx.gridHeight, 49);
+    EXPECT_EQ(fx.blendMode, 1);
+    PixelArray tex = addressTexture();
+    fx.setSourceImage(&tex);
+    fx.setTimeWindow(5, 10);
+    fx.isActive(5.0f);
+    fx.computeNodes();  // tt = 0
+    EXPECT_FALSE(fx.rayCast);
+    EXPECT_EQ(fx.node(7, 3).u, 7.0f);
+    EXPECT_EQ(fx.node(7, 3).v, 3.0f);
+    EXPECT_EQ(fx.node(64, 48).u, 64.0f);
+
+    FX_GridExpander one(512, 384, 1), three(512, 384, 3);
+    for (FX_GridExpander* g : {&one, &three}) {
+        g->setPosition(Vector3(10, 20, 30));
+        g->setTarget(Vector3(-30, 10, 5));
+        g->computeNodes();
+    }
+    EXPECT_TRUE(three.rayCast);
+    for (uint32_t n = 0; n < one.nodeCount; ++n) {
+        ASSERT_EQ(one.nodes[n].u, three.nodes[n].u);
+        ASSERT_EQ(one.nodes[n].v, three.nodes[n].v);
+    }
+}
+
+TEST(GridExpander, TunnelShadeFollowsTheHitDistance) {
+    FX_GridExpander fx(512, 384, 1);
+    // The centre ray (node 32, 24) turned about y: from the axis it meets the wall at 256 / sin b.
+    const double b = std::asin(256.0 / 990.0) * 180.0 / M_PI;
+    fx.castTunnel({0, 0, 0}, {0, float(b), 0});
+    EXPECT_EQ(fx.node(32, 24).shade, 20.0f);  // trunc(20000 / 990)
+    fx.castTunnel({-156, 0, 0}, {0, 90, 0});   // 100 units from the wall, heading straight at it
+    EXPECT_EQ(fx.node(32, 24).shade, 63.0f);
+    EXPECT_NEAR(fx.node(32, 24).v, 256.0f, 1.0f);  // |atan2(0, -256)| x 256 / pi, give or take rounding
+
+    // From outside the tunnel some rays miss: their nodes keep finite values.
+    fx.castTunnel({1000, 0, 0}, {0, 0, 0});
+    for (uint32_t n = 0; n < fx.nodeCount; ++n)
+        ASSERT_TRUE(std::isfinite(fx.nodes[n].u) && std::isfinite(fx.nodes[n].v) && std::isfinite(fx.nodes[n].shade));
+}
+
+TEST(GridExpander, PlanesMirrorTheFloorInTheCeiling) {
+    FX_GridExpander fx(512, 384, 2);
+    fx.castPlanes({0, 0, 0}, {0, 0, 0});
+    for (int j = 0; j < 49; ++j)
+        for (int i = 0; i < 65; ++i) {
+            ASSERT_EQ(fx.node(i, j).u, fx.node(i, 48 - j).u) << i << "," << j;
+            ASSERT_EQ(fx.node(i, j).v, fx.node(i, 48 - j).v);
+            ASSERT_EQ(fx.node(i, j).shade, fx.node(i, 48 - j).shade);
+        }
+    EXPECT_EQ(fx.node(10, 24).u, 0.0f);  // the middle row runs parallel to the planes: left as it was
+}
+
+TEST(GridExpander, TheTextureMustBeSetAnd256By256) {
+    setMessageBoxesEnabled(false);
+    PixelArray frame(512, 384);
+    FX_GridExpander none(512, 384, 1);
+    EXPECT_EXIT(renderAt(none, frame, 0), ::testing::ExitedWithCode(0), "FX_GridExpander Error!: texture not set!");
+    PixelArray small(128, 128);
+    FX_GridExpander wrong(512, 384, 1);
+    wrong.setSourceImage(&small);
+    EXPECT_EXIT(renderAt(wrong, frame, 0), ::testing::ExitedWithCode(0), "texture must be 256 x 256, not 128 x 128");
+}
+
+// The show's grid entry: the round tunnel, copied, with its camera segments, at a few times. Regenerate
+// the references deliberately with SOFTSHOW_UPDATE_REFERENCES=1 and look at them before committing.
+TEST(GridExpander, ShowTunnelMatchesItsReferenceFrames) {
+    PixelArray tex = patternTexture();
+    FX_GridExpander fx(512, 384, 1);
+    fx.setBlendMode(0);
+    fx.setSourceImage(&tex);
+    fx.addPositionSegment({0, 180, 0, 0, -180, 60000, 84.3f, 99.6f});
+    fx.addTargetSegment({-90, 0, 0, 0, 0, -1000, 84.3f, 99.6f});
+    fx.addPositionSegment({0, 10, 0, 0, -10, 6000, 98.5f, 99.6f});
+    fx.addTargetSegment({-70, 0, 0, 0, 0, -650, 98.5f, 99.6f});
+    fx.setTimeWindow(84.3f, 99.6f);
+    PixelArray frame(512, 384);
+    for (float t : {84.3f, 88.0f, 93.5f, 99.0f}) {
+        frame.fill(0);
+        fx.isActive(t);
+        fx.update();
+        fx.setTarget(&frame);
+        fx.render();
+        std::vector<unsigned char> rgb(frame.size * 3);
+        for (uint32_t i = 0; i < frame.size; ++i)
+            rgb[i * 3] = (unsigned char)(frame.pixels[i] >> 16), rgb[i * 3 + 1] = (unsigned char)(frame.pixels[i] >> 8),
+                    rgb[i * 3 + 2] = (unsigned char)frame.pixels[i];
+        const std::filesystem::path ref = std::filesystem::path(SOFTSHOW_TEST_SOURCE_DIR) / "effects" / "reference" /
+                                          ("tunnel-" + std::to_string(int(t * 10)) + ".png");
+        if (std::getenv("SOFTSHOW_UPDATE_REFERENCES")) {
+            stbi_write_png(ref.c_str(), 512, 384, 3, rgb.data(), 512 * 3);
+            continue;
+        }
+        int w, h, n;
+        unsigned char* expected = stbi_load(ref.c_str(), &w, &h, &n, 3);
+        ASSERT_NE(expected, nullptr) << ref;
+        EXPECT_TRUE(w == 512 && h == 384 && std::equal(rgb.begin(), rgb.end(), expected)) << "differs from " << ref;
+        stbi_image_free(expected);
+    }
+}
