@@ -2,10 +2,15 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/FrameBaseline.h"
+#include "effects/filters/FX_Blur.h"
 #include "effects/filters/FX_Contrast.h"
 #include "effects/filters/FX_FillColor.h"
+#include "effects/filters/FX_Invert.h"
+#include "effects/filters/FX_Mosaic.h"
+#include "effects/filters/FX_MotionBlur.h"
 #include "effects/filters/FX_Noise.h"
 #include "effects/filters/FX_RadialBlur.h"
+#include "effects/filters/FX_Zoom.h"
 #include "effects/generators/FX_GridExpander.h"
 #include "effects/generators/FX_Image.h"
 #include "effects/generators/FX_Parallax.h"
@@ -104,6 +109,33 @@ void BM_VLines(benchmark::State& s) {
     sc.run(s, fx);
 }
 
+// Library filters; the box blur's cost must not grow with its radius.
+void BM_BoxBlur(benchmark::State& s) {
+    Scene sc;
+    FX_Blur fx(512, 384, int(s.range(0)));
+    sc.run(s, fx);
+}
+void BM_MotionBlur(benchmark::State& s) {
+    Scene sc;
+    FX_MotionBlur fx(512, 384, 2);
+    sc.run(s, fx);
+}
+void BM_Invert(benchmark::State& s) {
+    Scene sc;
+    FX_Invert fx(512, 384, 255);
+    sc.run(s, fx);
+}
+void BM_Mosaic16(benchmark::State& s) {
+    Scene sc;
+    FX_Mosaic fx(512, 384, 16);
+    sc.run(s, fx);
+}
+void BM_ZoomSmear(benchmark::State& s) {
+    Scene sc;
+    FX_Zoom fx(512, 384, 0);
+    sc.run(s, fx);
+}
+
 // The grid expander in each mode: the node computation (ray casting or 2D warps) and the cell filling
 // measured apart.
 struct Grid {
@@ -132,6 +164,11 @@ void BM_GridCells(benchmark::State& s) {
 
 }  // namespace
 
+BENCHMARK(BM_BoxBlur)->Arg(1)->Arg(4)->Arg(16)->UseRealTime();
+BENCHMARK(BM_MotionBlur)->UseRealTime();
+BENCHMARK(BM_Invert)->UseRealTime();
+BENCHMARK(BM_Mosaic16)->UseRealTime();
+BENCHMARK(BM_ZoomSmear)->UseRealTime();
 BENCHMARK(BM_GridNodes)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(16)->Arg(32)->Arg(64)->UseRealTime();
 BENCHMARK(BM_GridCells)->Arg(1)->Arg(8)->UseRealTime();
 BENCHMARK(BM_FillCopy)->UseRealTime();

@@ -63,7 +63,9 @@ void drawRotated(uint32_t* dst, int W, int H, const PixelArray& tex, int64_t x, 
     }
 }
 
-void drawZoomed(uint32_t* dst, int W, int H, const PixelArray& tex, int x, int y, float z, int fade) {
+}  // namespace
+
+void drawZoomedSprite(uint32_t* dst, int W, int H, const PixelArray& tex, int x, int y, float z, int fade) {
     const int Sw = int(tex.width), Sh = int(tex.height);
     const int b = std::min(fade, 255);
     const float fw = float(Sw), fh = float(Sh);
@@ -108,7 +110,6 @@ void drawZoomed(uint32_t* dst, int W, int H, const PixelArray& tex, int x, int y
     }
 }
 
-}  // namespace
 
 FX_Sprite::FX_Sprite(uint32_t width, uint32_t height, PixelArray* texture, int mode)
     : Effect(width, height), spriteMode(mode) {
@@ -172,7 +173,7 @@ void FX_Sprite::render() {
                 });
             break;
         }
-        case 7: drawZoomed(dst, W, H, tex, x, y, position.z, F); break;
+        case 7: drawZoomedSprite(dst, W, H, tex, x, y, position.z, F); break;
         case 8:
         case 9: {
             // Each channel value scaled once per render: trunc(c / 255 * s) adds, trunc(c / 256 * s)

@@ -27,3 +27,7 @@ public:
 
     int spriteMode;
 };
+
+// The zoomed additive drawing of mode 7: the texture centred at (x, y), grown by zoom / 10 pixels in
+// height (width in proportion), each channel + fade - 255 (stopping at 0) added with saturation.
+void drawZoomedSprite(uint32_t* dst, int W, int H, const PixelArray& tex, int x, int y, float zoom, int fade);

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "effects/filters/FX_Blur.h"
+#include "effects/filters/FX_FillColor.h"
+#include "effects/filters/FX_FrameBuffer.h"
+#include "effects/filters/FX_Invert.h"
+#include "effects/filters/FX_Mosaic.h"
+#include "effects/filters/FX_MotionBlur.h"
+#include "effects/filters/FX_Zoom.h"
+#include "effects/generators/FX_2DTunnel.h"
+#include "effects/generators/FX_Brownian.h"
+#include "effects/generators/FX_Fractal.h"
+#include "effects/generators/FX_Metaballs2D.h"
+#include "effects/generators/FX_ShowBuffer.h"
+#include "effects/generators/FX_SpriteRotate.h"
+#include "effects/generators/FX_Sticks.h"
+#include "pixel/Random.h"
+#include "support/EffectHarness.h"
+#include "timeline/Timeline.h"
+
+TEST(Blur, RadiusOneSpreadsAWhitePixelOverNine) {
+    PixelArray frame(32, 24);
+    frame.fill(0);
+    frame.pixels[10 * 32 + 10] = 0x00FFFFFF;
+    FX_Blur blur(32, 24, 1);
+    renderAt(blur, frame, 0);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const bool inside = std::abs(x - 10) <= 1 && std::abs(y - 10) <= 1;
+            ASSERT_EQ(frame.pixels[y * 32 + x], inside ? 0xFF1C1C1Cu : 0xFF000000u) << x << "," << y;
+        }
+    fillPattern(frame);
+    PixelArray before(32, 24);
+    before.copyFrom(frame);
+    FX_Blur none(32, 24, 0);
+    renderAt(none, frame, 0);
+    for (uint32_t i = 0; i < frame.size; ++i) ASSERT_EQ(frame.pixels[i], before.pixels[i]);
+    frame.fill(0x00336699);
+    FX_Blur wide(32, 24, 4);
+    renderAt(wide, frame, 0);
+    for (uint32_t i = 0; i < frame.size; ++i) ASSERT_EQ(frame.pixels[i], 0xFF336699u);
+}
+
+TEST(MotionBlurInvertMosaic, DocumentedValues) {
+    PixelArray frame(8, 8);
+    frame.fill(0x00FFFFFF);
+    FX_MotionBlur trails(8, 8, 1);
+    renderAt(trails, frame, 0);  // the history starts black
+    EXPECT_EQ(frame.pixels[5], 0x007F7F7Fu);
+    EXPECT_EQ(trails.history[5], 0x007F7F7Fu);
+    FX_MotionBlur copyOnly(8, 8, 0);
+    frame.fill(0x12345678);
+    renderAt(copyOnly, frame, 0);
+    EXPECT_EQ(frame.pixels[0], 0x12345678u);
+    EXPECT_EQ(copyOnly.history[63], 0x12345678u);
+
+    FX_Invert negative(8, 8, 255), mid(8, 8, 128);
+    frame.fill(0xAB123456);
+    renderAt(negative, frame, 0);
+    EXPECT_EQ(frame.pixels[0], 0xABEDCBA9u);  // the fourth byte survives
+    frame.fill(0x0000FF80);
+    renderAt(mid, frame, 0);
+    EXPECT_EQ(frame.pixels[0], 0x00807F00u);
+
+    PixelArray halves(16, 16);
+    for (uint32_t i = 0; i < halves.size; ++i) halves.pixels[i] = (i % 16) < 8 ? 0xFF000000u : 0xFFFFFFFFu;
+    FX_Mosaic blocks(16, 16, 16);
+    renderAt(blocks, halves, 0);
+    EXPECT_EQ(halves.pixels[0], 0x007F7F7Fu);
+    EXPECT_EQ(halves.pixels[255], 0x007F7F7Fu);
+    // A block size that does not divide the frame: the edge blocks average what they cover.
+    PixelArray odd(10, 3);
+    for (uint32_t i = 0; i < odd.size; ++i) odd.pixels[i] = (i % 10) >= 8 ? 0x000000F0u : 0x00000010u;
+    FX_Mosaic partial(10, 3, 4), zero(10, 3, 0);
+    renderAt(partial, odd, 0);
+    EXPECT_EQ(odd.pixels[9], 0x000000F0u);  // columns 8-9 alone
+    EXPECT_EQ(odd.pixels[0], 0x00000010u);
+    renderAt(zero, odd, 0);                 // raised to 1
+    EXPECT_EQ(odd.pixels[29], 0x000000F0u);
+}
+
+TEST(FrameBuffer, SaveKeepsTheFrameAndLoadAddsItBack) {
+    Timeline timeline(1u);
+    timeline.setFrameSize(512, 384);
+    timeline.setEndTime(10);
+    timeline.useExternalTime();
+    FX_FillColor white(512, 384, 0);
+    white.setPacked(0xFFFFFF);
+    FX_FrameBuffer save(512, 384, 0, 5), load(512, 384, 1, 0), quiet(512, 384, 1, 0);
+    FX_FillColor grey(512, 384, 0);
+    grey.setPacked(0x404040);
+    load.setBlendMode(1);
+    for (Effect* e : {static_cast<Effect*>(&white), static_cast<Effect*>(&save), static_cast<Effect*>(&grey),
+                      static_cast<Effect*>(&quiet), static_cast<Effect*>(&load)}) {
+        e->setTimeWindow(0, 10);
+        timeline.addEffect(e);
+    }
+    EXPECT_EQ(save.layerIndex, 0);
+    PixelArray& frame = timeline.renderFrame(1);
+    EXPECT_EQ(timeline.getLayer(0)->pixels[100], 0x00FFFFFFu);  // saved, not drawn
+    EXPECT_EQ(frame.pixels[100], 0x00FFFFFFu);                   // grey plus the saved white, saturated
+}
+
+TEST(Blur, RunningSumsMatchDirectWindowSumsForEveryRadius) {
+    PixelArray src(37, 23), a(37, 23), b(37, 23);
+    fillPattern(src);
+    for (int r : {1, 2, 5, 11}) {
+        FX_Blur blur(37, 23, r);
+        blur.boxBlur(src.pixels, a.pixels, 37, 23, r);
+        reference::boxBlur(src.pixels, b.pixels, 37, 23, r);
+        for (uint32_t i = 0; i < a.size; ++i) ASSERT_EQ(a.pixels[i], b.pixels[i]) << "r " << r << " at " << i;
+    }
+}
+
+TEST(Zoom, RowOrderWalkMatchesTheColumnOrderWalk) {
+    PixelArray a(41, 29), b(41, 29);
+    fillPattern(a);
+    b.copyFrom(a);
+    FX_Zoom zoom(41, 29, 0);
+    renderAt(zoom, a, 0);
+    reference::zoomSmear(b.pixels, 41, 29);
+    for (uint32_t i = 0; i < a.size; ++i) ASSERT_EQ(a.pixels[i], b.pixels[i]) << i;
+}
+
+TEST(Zoom, KeepsTheCornerAndMixesLeftwards) {
+    PixelArray frame(16, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) frame.pixels[y * 16 + x] = uint32_t(x * 16) << 16;
+    FX_Zoom zoom(16, 16, 0);
+    renderAt(zoom, frame, 0);
+    EXPECT_EQ(frame.pixels[0], 0u);
+    for (int x = 1; x < 16; ++x) EXPECT_LE(frame.pixels[x] >> 16, uint32_t(x * 16)) << x;  // never brighter
+    EXPECT_EQ(frame.pixels[0] >> 24, 0u);
+}
+
+TEST(Tunnel2D, DepthAndAngleTables) {
+    FX_2DTunnel tunnel(64, 48);
+    auto at = [&](const std::unique_ptr<uint8_t[]>& t, int x, int y) { return t[size_t(y) * 64 + size_t(x)]; };
+    EXPECT_EQ(at(tunnel.depthTable, 32, 24), 0);    // the centre
+    EXPECT_EQ(at(tunnel.depthTable, 33, 24), 222);  // distance 1: trunc(2^1.8 x 64)
+    EXPECT_EQ(at(tunnel.angleTable, 40, 24), 0);    // right of the centre
+    PixelArray tex(256, 256);
+    for (uint32_t i = 0; i < tex.size; ++i) tex.pixels[i] = i;
+    tunnel.setSourceImage(&tex);
+    PixelArray frame(64, 48);
+    renderAt(tunnel, frame, 0);
+    EXPECT_EQ(tunnel.pixels[24 * 64 + 32], 42u * 256 + 230);  // row 42, column (0 - 26) & 255
+}
+
+TEST(Fractal, PaletteZoomAndTheCentreMark) {
+    FX_Fractal fractal(512, 384);
+    EXPECT_EQ(FX_Fractal::iterate(0, 0), 192);
+    EXPECT_EQ(FX_Fractal::iterate(5, 0), 0);
+    EXPECT_EQ(FX_Fractal::iterate(1, 1), 1);  // the orbit starts at c: (1, 3) is out after one step
+    zoomX = zoomY = -1.0;
+    PixelArray frame(512, 384);
+    renderAt(fractal, frame, 0);
+    EXPECT_NEAR(2 * std::fabs(zoomX), 1.7, 1e-12);
+    renderAt(fractal, frame, 0);
+    EXPECT_NEAR(2 * std::fabs(zoomX), 1.445, 1e-12);
+    EXPECT_EQ(fractalPalette[192], 0x00DFDFFCu);
+    EXPECT_EQ(fractalPalette[0], 0x00223377u);
+    EXPECT_EQ(fractal.pixels[98559], 0x00FFFFFFu);
+}
+
+TEST(Metaballs, InverseSquareFieldClampedAt255) {
+    FX_Metaballs2D one(512, 384, 1);
+    PixelArray frame(512, 384);
+    frame.fill(0);
+    renderAt(one, frame, 0);  // at t = 0 the ball sits at (256, 192 + 130)
+    EXPECT_EQ(frame.pixels[222 * 512 + 256], 0x00131313u);  // distance 100: 19
+    EXPECT_EQ(frame.pixels[322 * 512 + 256], 0x00FFFFFFu);  // on the centre
+    EXPECT_EQ(frame.pixels[322 * 512 + 256 + 27], 0x00FFFFFFu);
+    FX_Metaballs2D none(512, 384, 0), many(512, 384, 99);
+    EXPECT_EQ(many.ballCount, 32);
+    frame.fill(7);
+    renderAt(none, frame, 3);
+    EXPECT_EQ(frame.pixels[1000], 7u);
+}
+
+TEST(Brownian, StepsOfOneSixtyFourthAndARedRamp) {
+    showSrand(5);
+    FX_Brownian walk(512, 384);
+    std::set<float> components;
+    for (int k = 1; k < 4096; ++k) {
+        const Vector3 d = walk.walk.points[size_t(k)] - walk.walk.points[size_t(k - 1)];
+        components.insert(std::fabs(d.x));
+        components.insert(std::fabs(d.y));
+    }
+    EXPECT_EQ(components, (std::set<float>{0.015625f}));
+    PixelArray a(512, 384), b(512, 384);
+    a.fill(0x00FFFFFF);
+    b.fill(0x00FFFFFF);
+    renderAt(walk, a, 1);
+    renderAt(walk, b, 1);  // a new walk each frame
+    bool differs = false, red254 = false;
+    for (uint32_t i = 0; i < a.size; ++i) {
+        differs |= a.pixels[i] != b.pixels[i];
+        red254 |= a.pixels[i] == 0x00FE0000u;
+        ASSERT_EQ(a.pixels[i] & 0x0000FFFFu, a.pixels[i] == 0x00FFFFFFu ? 0xFFFFu : 0u);  // red only
+    }
+    EXPECT_TRUE(differs);
+    EXPECT_TRUE(red254);  // the last line, drawn over everything: red trunc(4094 / 4096 x 255)
+}
+
+TEST(Sticks, GeometryColoursAndPens) {
+    const auto first = stickLines(0, 0.005f, 512, 384);
+    EXPECT_EQ(first[0].x0, 256);
+    EXPECT_EQ(first[0].colour, 0x0000CCFFu);
+    EXPECT_EQ(stickLines(1, 0.005f, 512, 384)[0].colour, 0x003333FFu);
+    EXPECT_EQ(stickLines(2, 0.005f, 512, 384)[1].colour, first[1].colour);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(first[size_t(i)].penW, i % 2 == 0 ? 6 : (i == 5 ? 4 : 2)) << i;
+    EXPECT_EQ(first[4].x0, 512 - first[0].x0);
+    EXPECT_EQ(first[4].y0, 384 - first[0].y0);
+
+    sticksPhase = 0;
+    FX_Sticks sticks(512, 384);
+    sticks.fill(0);
+    PixelArray frame(512, 384);
+    frame.fill(0x00123456);
+    FX_ShowBuffer show(512, 384, &sticks, 0);
+    renderAt(sticks, frame, 0);
+    EXPECT_EQ(frame.pixels[0], 0x00123456u);  // the sticks drew into their own buffer
+    renderAt(show, frame, 0);
+    EXPECT_EQ(frame.pixels[0], 0u);
+    EXPECT_NE(std::count(frame.pixels, frame.pixels + frame.size, 0x0000CCFFu), 0);
+    EXPECT_FLOAT_EQ(sticksPhase, 0.005f);
+
+    FX_SpriteRotate idle(512, 384);
+    renderAt(idle, frame, 0);
+    EXPECT_EQ(frame.pixels[0], 0u);
+}
