@@ -19,7 +19,8 @@ const char* const kUsage =
     "  --shot T FILE.png      offline: render from --from at --fps up to T and write the frame at T\n"
     "  --bench                offline: render the whole show as fast as possible and report speed\n"
     "  --spectrum T           print the music's 512 spectrum magnitudes at show time T (\"bin magnitude\")\n"
-    "  --scene-info FILE.3ds  read a 3DS scene as the show would and print what it holds and any damage\n";
+    "  --scene-info FILE.3ds  read a 3DS scene as the show would and print what it holds and any damage\n"
+    "  --gallery DIR          render every effect alone over a test picture into DIR, with an index.html\n";
 
 namespace {
 
@@ -47,7 +48,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
     bool haveFrom = false, haveTo = false, haveFps = false;
     auto setMode = [&](RunMode mode, const char* name) {
         if (o.mode != RunMode::Live) {
-            error = std::string("only one of --frames, --shot, --bench, --spectrum and --scene-info may be given (") + name + ")";
+            error = std::string("only one of --frames, --shot, --bench, --spectrum, --scene-info and --gallery may be given (") + name + ")";
             return false;
         }
         o.mode = mode;
@@ -74,6 +75,10 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             o.headless = true;
         } else if (arg == "--no-audio") {
             o.noAudio = true;
+        } else if (arg == "--gallery") {
+            if (!need(1) || !setMode(RunMode::Gallery, "--gallery")) return false;
+            o.galleryDir = next;
+            ++i;
         } else if (arg == "--scene-info") {
             if (!need(1) || !setMode(RunMode::SceneInfo, "--scene-info")) return false;
             o.sceneFile = next;

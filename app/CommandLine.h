@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-enum class RunMode { Live, Frames, Shot, Bench, Spectrum, SceneInfo };
+enum class RunMode { Live, Frames, Shot, Bench, Spectrum, SceneInfo, Gallery };
 
 struct Options {
     RunMode mode = RunMode::Live;
@@ -23,6 +23,7 @@ struct Options {
     double spectrumTime = 0;            // --spectrum: the show time whose spectrum is printed
     std::string framesDir, shotFile;
     std::string sceneFile;              // --scene-info
+    std::string galleryDir;             // --gallery
 };
 
 extern const char* const kUsage;

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "app/CommandLine.h"
+#include "app/Gallery.h"
 #include "app/Runtime.h"
 #include "app/TestShow.h"
 #include "platform/DisplayWindow.h"
@@ -130,6 +131,7 @@ int main(int argc, char** argv) {
         if (!options.framesDir.empty()) options.framesDir = std::filesystem::absolute(options.framesDir).string();
         if (!options.shotFile.empty()) options.shotFile = std::filesystem::absolute(options.shotFile).string();
         if (!options.sceneFile.empty()) options.sceneFile = std::filesystem::absolute(options.sceneFile).string();
+        if (!options.galleryDir.empty()) options.galleryDir = std::filesystem::absolute(options.galleryDir).string();
         std::error_code ec;
         std::filesystem::current_path(options.dataDir, ec);
         if (ec) {
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
         case RunMode::Live: return runLive(options);
         case RunMode::Spectrum: return printSpectrum(options);
         case RunMode::SceneInfo: return printSceneInfo(options.sceneFile, stdout);
+        case RunMode::Gallery: return writeGallery(options.galleryDir);
         default: return runOffline(options);
     }
 }

@@ -197,3 +197,19 @@ TEST_F(Program, SceneInfoSummarisesAFileAndItsDamage) {
     EXPECT_EQ(run("--scene-info " + (dir / "text.3ds").string()).status, 1);
     EXPECT_EQ(run("--scene-info " + (dir / "none.3ds").string()).status, 1);
 }
+
+TEST_F(Program, GalleryWritesEveryEffectAndAnIndex) {
+    const Result r = run("--gallery " + (dir / "gallery").string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    std::ifstream index(dir / "gallery" / "index.html");
+    std::stringstream html;
+    html << index.rdbuf();
+    int pngs = 0;
+    for (const auto& e : fs::directory_iterator(dir / "gallery")) pngs += e.path().extension() == ".png";
+    EXPECT_EQ(pngs, 27 * 3);
+    for (const char* name : {"FX_Blur", "FX_Sticks", "FX_3ds", "FX_GridExpander (tunnel)", "fx-fractal-04.0.png"})
+        EXPECT_NE(html.str().find(name), std::string::npos) << name;
+    Image tunnel(dir / "gallery" / "fx-2dtunnel-01.0.png");
+    ASSERT_NE(tunnel.data, nullptr);
+    EXPECT_EQ(tunnel.w, 512);
+}
