@@ -7,7 +7,7 @@ ARGS       ?=
 JOBS       ?= $(shell nproc)
 SHOW_DIR   ?= $(BUILD)/show
 
-.PHONY: all deps configure build run test bench sanitize clean
+.PHONY: all deps configure build show-assets run test bench sanitize sanitize-show clean
 
 all: build
 
@@ -20,8 +20,12 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@mkdir -p $(SHOW_DIR)
+# The show's files are generated (tools/assetgen) when missing or older than the generator.
+show-assets: build
+	@if [ ! -f $(SHOW_DIR)/.generated ] || [ $(BUILD)/softshow-assetgen -nt $(SHOW_DIR)/.generated ]; then \
+		$(BUILD)/softshow-assetgen $(SHOW_DIR) && touch $(SHOW_DIR)/.generated; fi
+
+run: show-assets
 	$(BUILD)/softshow --data $(SHOW_DIR) $(ARGS)
 
 test: build
@@ -36,6 +40,13 @@ bench: build
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan BUILD_TYPE=RelWithDebInfo CMAKE_ARGS="-DSOFTSHOW_SANITIZE=ON"
+
+# The whole show headless under ASan + UBSan at 10 frames a second, from generated files.
+sanitize-show:
+	@$(MAKE) --no-print-directory build BUILD=build-asan BUILD_TYPE=RelWithDebInfo CMAKE_ARGS="-DSOFTSHOW_SANITIZE=ON"
+	build-asan/softshow-assetgen build-asan/show
+	build-asan/softshow --headless --seed 1 --fps 10 --data build-asan/show
+	@echo "sanitize-show: the whole show ran clean under ASan + UBSan"
 
 clean:
 	rm -rf build build-asan

@@ -13,6 +13,7 @@ const char* const kUsage =
     "  --data DIR             working directory for the show's files\n"
     "  --headless             no window and no audio; the clock advances 1/fps per frame\n"
     "  --no-audio             play without sound; the music position follows the wall clock\n"
+    "  --test-show            play the built-in test timeline of colour fills instead of the show\n"
     "  --fps F                frames per second of --headless and offline runs (default 60)\n"
     "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png\n"
     "  --from A --to B        offline time range in seconds (defaults 0 and 122)\n"
@@ -75,6 +76,8 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             o.headless = true;
         } else if (arg == "--no-audio") {
             o.noAudio = true;
+        } else if (arg == "--test-show") {
+            o.testShow = true;
         } else if (arg == "--gallery") {
             if (!need(1) || !setMode(RunMode::Gallery, "--gallery")) return false;
             o.galleryDir = next;

@@ -13,6 +13,7 @@ struct Options {
     bool help = false;
     bool headless = false;              // null display, no audio, fixed-rate clock
     bool noAudio = false;               // no sound device: the music position runs on the wall clock
+    bool testShow = false;              // play the built-in test timeline instead of the show
     std::optional<uint32_t> seed;       // replaces the calendar-time seed
     double start = 0;                   // show time of the first live frame
     std::string dataDir;                // working directory for every relative path

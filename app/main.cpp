@@ -12,6 +12,7 @@
 #include "app/CommandLine.h"
 #include "app/Gallery.h"
 #include "app/Runtime.h"
+#include "app/ShowScript.h"
 #include "app/TestShow.h"
 #include "platform/DisplayWindow.h"
 #include "platform/MessageBox.h"
@@ -23,17 +24,37 @@
 
 namespace {
 
-constexpr const char* kMusicFile = "Velm_test2.mp3";
+constexpr const char* kMusicFile = kShowMusicFile;
+
+// What the timeline plays: the show, or the built-in test timeline of colour fills.
+struct Programme {
+    ShowContent show;
+    TestShow test;
+};
+
+// Builds the programme into the timeline, leaving it with the frame size and the end time set.
+Programme build(Timeline& timeline, const Options& o) {
+    Programme p;
+    if (o.testShow) {
+        timeline.setFrameSize(kFrameWidth, kFrameHeight);
+        timeline.setEndTime(kShowEndTime);
+        p.test = buildTestShow(timeline);
+    } else {
+        p.show = buildShow(timeline);
+    }
+    return p;
+}
 
 std::unique_ptr<Timeline> makeTimeline(const Options& o) {
     return o.seed ? std::make_unique<Timeline>(*o.seed) : std::make_unique<Timeline>();
 }
 
-// The built-in test show has music only when the folder holds the music file; without it the show runs
-// silent on a stand-in clock. A music file that is there but cannot be played is fatal.
-bool haveMusic() {
+// The show always has music: without it the program ends on the music player's report. The built-in
+// test show has music only when the folder holds the music file, and otherwise runs silent on a
+// stand-in clock. A music file that is there but cannot be played is fatal either way.
+bool haveMusic(const Options& o) {
     std::error_code ec;
-    if (std::filesystem::exists(kMusicFile, ec)) return true;
+    if (!o.testShow || std::filesystem::exists(kMusicFile, ec)) return true;
     std::fprintf(stderr, "softshow: no %s in %s: playing the built-in test show without music\n", kMusicFile,
                  std::filesystem::current_path(ec).c_str());
     return false;
@@ -45,13 +66,11 @@ void setUpView() { setupFrustum(256, 503, 375, -1, -10000); }
 int runOffline(const Options& o) {
     setUpView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
-    timeline->setFrameSize(kFrameWidth, kFrameHeight);
-    timeline->setEndTime(kShowEndTime);
-    TestShow show = buildTestShow(*timeline);
+    Programme programme = build(*timeline, o);
     timeline->useExternalTime();
     MusicPlayer music(MusicOutput::None);
     SilentSpectrum silence;
-    if (haveMusic()) {
+    if (haveMusic(o)) {
         music.load(kMusicFile);
         timeline->setSpectrumSource(&music);
     } else {
@@ -78,10 +97,8 @@ int runLive(const Options& o) {
                           o.headless ? DisplayKind::Null : DisplayKind::Window);
     setUpView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
-    timeline->setFrameSize(kFrameWidth, kFrameHeight);
-    timeline->setEndTime(kShowEndTime);
+    Programme programme = build(*timeline, o);
     timeline->setStartOffset(float(o.start));
-    TestShow show = buildTestShow(*timeline);
 
     if (std::FILE* f = std::fopen("synch.txt", "w")) std::fclose(f);
 
@@ -93,7 +110,7 @@ int runLive(const Options& o) {
     SilentSpectrum silence;
     ShowClock* clock = o.headless ? static_cast<ShowClock*>(&fixedRate) : &wallClock;
     SpectrumSource* spectrum = &silence;
-    if (haveMusic()) {
+    if (haveMusic(o)) {
         music.load(kMusicFile);
         music.play();
         music.enableMusicTime(2.0f);

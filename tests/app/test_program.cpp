@@ -62,7 +62,7 @@ struct Image {
 
 TEST_F(Program, ShotOfTheBuiltInShowMatchesItsFillsAtFiveSeconds) {
     const fs::path png = dir / "out.png";
-    const Result r = run("--headless --seed 1 --shot 5 " + png.string());
+    const Result r = run("--test-show --headless --seed 1 --shot 5 " + png.string());
     ASSERT_EQ(r.status, 0) << r.output;
     Image img(png);
     ASSERT_NE(img.data, nullptr);
@@ -76,7 +76,7 @@ TEST_F(Program, ShotOfTheBuiltInShowMatchesItsFillsAtFiveSeconds) {
 }
 
 TEST_F(Program, FramesWritesOneNumberedPngPerGridTime) {
-    const Result r = run("--frames " + (dir / "frames").string() + " --fps 4 --from 12 --to 13");
+    const Result r = run("--test-show --frames " + (dir / "frames").string() + " --fps 4 --from 12 --to 13");
     ASSERT_EQ(r.status, 0) << r.output;
     int count = 0;
     for (const auto& entry : fs::directory_iterator(dir / "frames")) count += entry.path().extension() == ".png";
@@ -89,7 +89,7 @@ TEST_F(Program, FramesWritesOneNumberedPngPerGridTime) {
 }
 
 TEST_F(Program, DataDirectoryHoldsTheTimeMarksFile) {
-    const Result r = run("--headless --start 120 --data " + dir.string());
+    const Result r = run("--test-show --headless --start 120 --data " + dir.string());
     ASSERT_EQ(r.status, 0) << r.output;
     std::ifstream marks(dir / "synch.txt");
     EXPECT_TRUE(marks.good());
@@ -97,7 +97,7 @@ TEST_F(Program, DataDirectoryHoldsTheTimeMarksFile) {
 }
 
 TEST_F(Program, BenchReportsSpeedAndMemory) {
-    const Result r = run("--bench --fps 5");
+    const Result r = run("--test-show --bench --fps 5");
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_NE(r.output.find("bench: 611 frames"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("slowest windows:"), std::string::npos);
@@ -120,7 +120,7 @@ TEST_F(Program, BadArgumentsExitTwoWithTheArgumentAndUsage) {
 }
 
 TEST_F(Program, NoDisplayIsReportedAndEndsWithStatusZero) {
-    const Result r = run("--data " + dir.string(), "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11");
+    const Result r = run("--test-show --data " + dir.string(), "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.output.find("Error: Failed to Init DirectDraw\n"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("softshow: "), std::string::npos) << r.output;  // and why
@@ -135,7 +135,7 @@ TEST_F(Program, MusicThatCannotPlayEndsTheShowWithTheMessage) {
     };
     for (const auto& [what, bytes] : cases) {
         std::ofstream(dir / "Velm_test2.mp3", std::ios::binary) << bytes;
-        const Result r = run("--headless --data " + dir.string());
+        const Result r = run("--test-show --headless --data " + dir.string());
         EXPECT_EQ(r.status, 0) << what;
         EXPECT_NE(r.output.find("Bass error!: Error(2): Can't play the file"), std::string::npos) << r.output;
         EXPECT_NE(r.output.find("Velm_test2.mp3: "), std::string::npos) << r.output;  // and why
@@ -165,7 +165,7 @@ TEST_F(Program, ShowTimeFollowsTheMusicPlayingOnADevice) {
                           {22050, 1, 32, 9})
                      .empty());
     const auto start = std::chrono::steady_clock::now();
-    const Result r = run("--seed 1 --start 118 --data " + dir.string(),
+    const Result r = run("--test-show --seed 1 --start 118 --data " + dir.string(),
                          "env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ASSERT_EQ(r.status, 0) << r.output;

@@ -29,7 +29,7 @@ echo "Xvfb on $DISPLAY"
 # Under the sanitizer build, the X11/D-Bus libraries behind the window leave allocations LeakSanitizer
 # reports at exit; they are not ours, and the rest of the suite keeps leak detection on.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-"$exe" --seed 1 --data "$work" >"$work/out.log" 2>&1 &
+"$exe" --test-show --seed 1 --data "$work" >"$work/out.log" 2>&1 &
 show_pid=$!
 wid=$(timeout 20 xdotool search --sync --name '^SoftShow$' | head -n1)
 if [ -z "$wid" ]; then echo "FAIL: no window appeared"; cat "$work/out.log"; exit 1; fi

@@ -2,6 +2,7 @@
 
 #include <lame/lame.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -28,7 +29,7 @@ bool encodeMp3(const std::string& path, const std::vector<float>& samples, const
     lame_set_mode(gf.get(), s.channels == 1 ? MONO : JOINT_STEREO);
     lame_set_brate(gf.get(), s.kbps);
     lame_set_quality(gf.get(), s.quality);
-    lame_set_bWriteVbrTag(gf.get(), 0);  // plain CBR frames: identical bytes on every run
+    lame_set_bWriteVbrTag(gf.get(), s.gapless ? 1 : 0);  // the info tag is the same bytes on every run too
     if (lame_init_params(gf.get()) < 0) {
         reason = "LAME refused the settings";
         return false;
@@ -51,6 +52,12 @@ bool encodeMp3(const std::string& path, const std::vector<float>& samples, const
     if (flushed < 0) {
         reason = "LAME flush failed";
         return false;
+    }
+    if (s.gapless) {
+        // The first frame written was a placeholder for the info tag, now known.
+        unsigned char tag[4096];
+        const size_t n = lame_get_lametag_frame(gf.get(), tag, sizeof tag);
+        if (n > 0 && n <= size_t(written + flushed)) std::copy(tag, tag + n, out.begin());
     }
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {

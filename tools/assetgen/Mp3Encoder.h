@@ -10,6 +10,9 @@ struct Mp3Settings {
     int channels = 2;   // 1 or 2
     int kbps = 160;     // constant bit rate
     int quality = 5;    // LAME's 0 (best, slowest) .. 9 (fastest)
+    // Write the LAME info tag, which tells decoders the encoder delay and padding: decoded audio then
+    // starts at the first input sample instead of a few dozen milliseconds late.
+    bool gapless = true;
 };
 
 bool encodeMp3(const std::string& path, const std::vector<float>& samples, const Mp3Settings& settings,

@@ -1,0 +1,203 @@
+// The show end to end: its generated files, its script, its music and its frames. The files are made by
+// softshow-assetgen into SOFTSHOW_SHOW_DIR before these tests run (a ctest fixture).
+#include <gtest/gtest.h>
+
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/Runtime.h"
+#include "app/ShowScript.h"
+#include "platform/AudioTrack.h"
+#include "platform/MessageBox.h"
+#include "platform/MusicPlayer.h"
+#include "scene3d/Mesh.h"
+#include "scene3d/Scene.h"
+#include "scene3d/SceneReader.h"
+#include "support/Sha256.h"
+#include "timeline/Timeline.h"
+#include "tools/assetgen/ShowAssets.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kShow = SOFTSHOW_SHOW_DIR;
+
+// Runs a test from inside the show's folder and comes back.
+struct InShow : ::testing::Test {
+    void SetUp() override {
+        setMessageBoxesEnabled(false);
+        ASSERT_TRUE(fs::exists(kShow / "Velm_test2.mp3")) << "the show's files are missing in " << kShow;
+        previous = fs::current_path();
+        fs::current_path(kShow);
+        setupFrustum(256, 503, 375, -1, -10000);
+    }
+    void TearDown() override { fs::current_path(previous); }
+    fs::path previous;
+};
+
+std::vector<int> activeEntries(ShowContent& show, float t) {
+    std::vector<int> active;
+    for (size_t i = 0; i < show.effects.size(); ++i)
+        if (show.effects[i]->isActive(t)) active.push_back(int(i) + 1);  // index 15 is the never-active one: entry 16
+    return active;
+}
+
+}  // namespace
+
+TEST_F(InShow, ScriptPlacesTheEntriesInStackingOrder) {
+    Timeline timeline(1u);
+    ShowContent show = buildShow(timeline);
+    ASSERT_EQ(show.effects.size(), 75u);
+    ASSERT_EQ(show.lists.size(), 11u);
+    EXPECT_EQ(activeEntries(show, 0.0f), (std::vector<int>{3, 4, 45, 74, 75}));
+    EXPECT_EQ(activeEntries(show, 60.0f), (std::vector<int>{8, 11, 19, 20, 45, 74, 75}));
+    EXPECT_EQ(activeEntries(show, 90.0f), (std::vector<int>{18, 35, 36, 38, 41, 45, 74, 75}));
+    EXPECT_EQ(activeEntries(show, 99.6f), (std::vector<int>{12, 13, 14, 34, 45, 74, 75}));
+    EXPECT_EQ(activeEntries(show, 121.9f), (std::vector<int>{45, 56, 57, 74, 75}));
+    for (float t = 0; t < 122; t += 0.05f) EXPECT_FALSE(show.effects[15]->isActive(t));  // the extra noise
+    EXPECT_EQ(timeline.effectCount(), 75);
+}
+
+TEST_F(InShow, EveryPictureHasTheSizeItsEffectNeeds) {
+    Timeline timeline(1u);
+    ShowContent show = buildShow(timeline);
+    const std::map<int, int> counts = {{1, 8}, {2, 6}, {3, 9}, {4, 10}, {5, 6}, {6, 4}, {7, 5}, {8, 2}, {9, 13}, {10, 7}, {11, 1}};
+    for (auto [list, count] : counts) EXPECT_EQ(show.lists[size_t(list - 1)]->count, count) << "L" << list;
+    auto size = [&](int list, int index) {
+        const PixelArray* p = show.lists[size_t(list - 1)]->get(index);
+        return std::pair{p->width, p->height};
+    };
+    const std::pair<uint32_t, uint32_t> frame{512, 384};
+    for (int list : {1, 3, 7, 10, 11})
+        for (int i = 0; i < show.lists[size_t(list - 1)]->count; ++i) EXPECT_EQ(size(list, i), frame) << "L" << list << "[" << i << "]";
+    for (int i : {0, 5, 6, 7, 8, 9}) EXPECT_EQ(size(4, i), frame);
+    EXPECT_EQ(size(8, 0), (std::pair<uint32_t, uint32_t>{1024, 768}));
+    EXPECT_EQ(size(9, 0), (std::pair<uint32_t, uint32_t>{256, 256}));
+    for (int i : {7, 8}) EXPECT_GE(size(9, i).second, 384u + 300u);  // room to scroll 300 rows
+    for (int i : {9, 10, 11, 12}) EXPECT_EQ(size(9, i), frame);
+    // The whole-show overlay is mostly clear: alpha shows only at its border.
+    const PixelArray* overlay = show.lists[3]->get(5);
+    EXPECT_LE(overlay->pixels[192 * 512 + 256] >> 24, 2u);
+    EXPECT_GT(overlay->pixels[2 * 512 + 2] >> 24, 100u);
+}
+
+TEST_F(InShow, ScenesReadBackCleanlyWithTheirNodes) {
+    struct Expect {
+        const char* path;
+        size_t meshes, cameras, nodes;
+        uint32_t endFrame;
+    };
+    for (const Expect& e : {Expect{"data/scene/spiky/spiky.3ds", 1, 0, 1, 100}, Expect{"data/scene/cube2/cube2.3ds", 1, 0, 1, 100},
+                            Expect{"data/hollin/demo013.3ds", 25, 1, 2, 540}, Expect{"data/hollin/acti2.3ds", 8, 1, 2, 900},
+                            Expect{"data/hollin/templom2.3ds", 14, 1, 2, 500}}) {
+        SCOPED_TRACE(e.path);
+        Scene scene;
+        SceneReader reader;
+        ASSERT_TRUE(reader.openScene(e.path));
+        reader.setDirectory(e.path);
+        reader.openLog("", &scene);
+        reader.readAll();
+        EXPECT_TRUE(reader.problems.empty()) << reader.problems.front();
+        EXPECT_EQ(scene.meshes.size(), e.meshes);
+        EXPECT_EQ(scene.cameras.size(), e.cameras);
+        ASSERT_EQ(scene.keyframers.size(), 1u);
+        EXPECT_EQ(scene.keyframers[0]->nodes.size(), e.nodes);
+        EXPECT_EQ(scene.keyframers[0]->endFrame, e.endFrame);
+        for (const auto& m : scene.meshes) {
+            EXPECT_FALSE(m->faces.empty());
+            for (const Face& f : m->faces) EXPECT_GE(f.material, 0) << m->name;
+        }
+    }
+}
+
+TEST_F(InShow, MusicIsLongEnoughAndItsAccentsFallOnTheFlashes) {
+    AudioTrack track;
+    std::string reason;
+    ASSERT_TRUE(decodeMp3("Velm_test2.mp3", track, reason)) << reason;
+    EXPECT_EQ(track.rate, 44100);
+    EXPECT_EQ(track.channels, 2);
+    EXPECT_GE(track.seconds(), 124.0);
+    float peak = 0;
+    for (float v : track.samples) peak = std::max(peak, std::fabs(v));
+    EXPECT_LE(peak, 0.891f);  // -1 dBFS
+    EXPECT_GT(peak, 0.5f);
+
+    // An onset: the energy of the next 10 ms over that of the 20 ms before. The strongest jump within
+    // 60 ms of each flash must lie within 20 ms of it.
+    auto energy = [&](double from, double to) {
+        double e = 1e-12;
+        for (int64_t i = int64_t(from * 44100); i < int64_t(to * 44100); ++i)
+            for (int c = 0; c < 2; ++c) e += double(track.samples[size_t(i) * 2 + size_t(c)]) * track.samples[size_t(i) * 2 + size_t(c)];
+        return e;
+    };
+    for (float flash : kAccentTimes) {
+        double best = 0, at = 0;
+        for (double t = flash - 0.06; t <= flash + 0.06; t += 0.001) {
+            const double jump = (energy(t, t + 0.01) / 0.01) / (energy(t - 0.02, t) / 0.02);
+            if (jump > best) best = jump, at = t;
+        }
+        EXPECT_NEAR(at, flash, 0.02) << "flash at " << flash;
+        EXPECT_GT(best, 2.0) << "flash at " << flash;
+    }
+}
+
+// Reference frames: SHA-256 of the raw frame words at times covering every phase, rendered offline at
+// 60 frames a second from 0 with seed 1. After a deliberate change to the look, rewrite the table and
+// look at the frames (written to build/show-frames) before committing it:
+//   SOFTSHOW_UPDATE_REFERENCES=1 ./build/tests/show_tests --gtest_filter='InShow.FramesMatch*'
+TEST_F(InShow, FramesMatchTheReferenceDigests) {
+    const int frames[] = {300, 870, 1200, 1980, 2400, 2820, 3600, 3726, 4500, 4800, 5280, 5580, 6000, 6600, 7020, 7290};
+    Timeline timeline(1u);
+    ShowContent show = buildShow(timeline);
+    timeline.useExternalTime();
+    MusicPlayer music(MusicOutput::None);
+    music.load("Velm_test2.mp3");
+    timeline.setSpectrumSource(&music);
+    std::map<int, std::string> digests;
+    const bool update = std::getenv("SOFTSHOW_UPDATE_REFERENCES") != nullptr;
+    const fs::path out = fs::path(SOFTSHOW_BUILD_DIR) / "show-frames";
+    if (update) fs::create_directories(out);
+    for (int k = 0, next = 0; next < int(std::size(frames)); ++k) {
+        const PixelArray& frame = timeline.renderFrame(offlineFrameTime(0, 60, k));
+        if (k != frames[next]) continue;
+        digests[k] = sha256(reinterpret_cast<const uint8_t*>(frame.pixels), frame.size * 4);
+        if (update) {
+            std::vector<unsigned char> rgb(frame.size * 3);
+            for (uint32_t i = 0; i < frame.size; ++i)
+                rgb[i * 3] = (unsigned char)(frame.pixels[i] >> 16), rgb[i * 3 + 1] = (unsigned char)(frame.pixels[i] >> 8),
+                        rgb[i * 3 + 2] = (unsigned char)frame.pixels[i];
+            stbi_write_png((out / ("frame-" + std::to_string(k) + ".png")).c_str(), 512, 384, 3, rgb.data(), 512 * 3);
+        }
+        ++next;
+    }
+    const fs::path table = fs::path(SOFTSHOW_TEST_SOURCE_DIR) / "show" / "frame-digests.txt";
+    if (update) {
+        std::ofstream t(table);
+        t << "# frame (60 per second from 0, seed 1)  time  SHA-256 of the 512 x 384 frame words\n";
+        for (auto& [k, d] : digests) t << k << " " << (k / 60.0) << " " << d << "\n";
+        return;
+    }
+    std::ifstream in(table);
+    ASSERT_TRUE(in.good()) << table;
+    std::string line;
+    int checked = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream s(line);
+        int k;
+        double t;
+        std::string d;
+        s >> k >> t >> d;
+        EXPECT_EQ(digests[k], d) << "frame " << k << " (" << t << " s)";
+        ++checked;
+    }
+    EXPECT_EQ(checked, int(std::size(frames)));
+}

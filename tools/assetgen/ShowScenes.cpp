@@ -1,0 +1,251 @@
+// The five 3DS scenes of the show, written with our 3DS writer, with their textures beside them.
+#include <cmath>
+#include <filesystem>
+
+#include "tools/assetgen/Canvas.h"
+#include "tools/assetgen/ShowAssets.h"
+#include "tools/assetgen/ThreeDsWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kTau = 6.283185307179586;
+
+// A box from (x0, y0, z0) to (x1, y1, z1), four vertices per side so each side maps the whole texture.
+tds::MeshSpec box(const std::string& name, Vector3 a, Vector3 b, const std::string& material) {
+    tds::MeshSpec m;
+    m.name = name;
+    const Vector3 c[6][4] = {
+        {{a.x, a.y, b.z}, {b.x, a.y, b.z}, {b.x, b.y, b.z}, {a.x, b.y, b.z}},  // top
+        {{b.x, a.y, a.z}, {a.x, a.y, a.z}, {a.x, b.y, a.z}, {b.x, b.y, a.z}},  // bottom
+        {{a.x, a.y, a.z}, {b.x, a.y, a.z}, {b.x, a.y, b.z}, {a.x, a.y, b.z}},  // front
+        {{b.x, b.y, a.z}, {a.x, b.y, a.z}, {a.x, b.y, b.z}, {b.x, b.y, b.z}},  // back
+        {{a.x, b.y, a.z}, {a.x, a.y, a.z}, {a.x, a.y, b.z}, {a.x, b.y, b.z}},  // left
+        {{b.x, a.y, a.z}, {b.x, b.y, a.z}, {b.x, b.y, b.z}, {b.x, a.y, b.z}},  // right
+    };
+    for (int s = 0; s < 6; ++s) {
+        const uint16_t base = uint16_t(s * 4);
+        for (int k = 0; k < 4; ++k) m.vertices.push_back(c[s][k]);
+        m.mapping.insert(m.mapping.end(), {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+        m.faces.push_back({base, uint16_t(base + 1), uint16_t(base + 2), 6});
+        m.faces.push_back({base, uint16_t(base + 2), uint16_t(base + 3), 3});
+    }
+    std::vector<uint16_t> all;
+    for (uint16_t f = 0; f < 12; ++f) all.push_back(f);
+    m.groups = {{material, all}};
+    return m;
+}
+
+// A column: a cylinder of `sides` about the z axis at (x, y), from z0 to z1.
+tds::MeshSpec column(const std::string& name, double x, double y, double r, double z0, double z1, int sides,
+                     const std::string& material) {
+    tds::MeshSpec m;
+    m.name = name;
+    for (int i = 0; i <= sides; ++i) {
+        const double a = kTau * i / sides;
+        const float cx = float(x + r * std::cos(a)), cy = float(y + r * std::sin(a));
+        m.vertices.push_back({cx, cy, float(z0)});
+        m.vertices.push_back({cx, cy, float(z1)});
+        m.mapping.push_back({float(2.0 * i / sides), 0});
+        m.mapping.push_back({float(2.0 * i / sides), 3});
+    }
+    for (int i = 0; i < sides; ++i) {
+        const uint16_t v = uint16_t(2 * i);
+        m.faces.push_back({v, uint16_t(v + 2), uint16_t(v + 3), 6});
+        m.faces.push_back({v, uint16_t(v + 3), uint16_t(v + 1), 3});
+    }
+    std::vector<uint16_t> all;
+    for (uint16_t f = 0; f < m.faces.size(); ++f) all.push_back(f);
+    m.groups = {{material, all}};
+    return m;
+}
+
+// A sphere of `rings` x `segments` quads whose every other vertex is pulled to `inner`: spikes towards
+// a viewer at the centre.
+tds::MeshSpec spikyShell(const std::string& material) {
+    tds::MeshSpec m;
+    m.name = "shell";
+    const int rings = 16, segments = 24;
+    for (int i = 0; i <= rings; ++i)
+        for (int j = 0; j <= segments; ++j) {
+            const double th = kTau / 2 * i / rings, ph = kTau * j / segments;
+            const double r = ((i + j) % 2 == 0 && i > 0 && i < rings) ? 170.0 : 420.0;
+            m.vertices.push_back({float(r * std::sin(th) * std::cos(ph)), float(r * std::sin(th) * std::sin(ph)),
+                                  float(r * std::cos(th))});
+            m.mapping.push_back({float(4.0 * j / segments), float(2.0 * i / rings)});
+        }
+    for (int i = 0; i < rings; ++i)
+        for (int j = 0; j < segments; ++j) {
+            const uint16_t a = uint16_t(i * (segments + 1) + j), b = uint16_t(a + segments + 1);
+            m.faces.push_back({a, b, uint16_t(b + 1), 6});
+            m.faces.push_back({a, uint16_t(b + 1), uint16_t(a + 1), 3});
+        }
+    std::vector<uint16_t> all;
+    for (uint16_t f = 0; f < m.faces.size(); ++f) all.push_back(f);
+    m.groups = {{material, all}};
+    return m;
+}
+
+// A few big triangles, drawn one after another by the build-up wireframe.
+tds::MeshSpec star(const std::string& material, double z) {
+    tds::MeshSpec m;
+    m.name = "star";
+    m.vertices.push_back({0, 0, float(z)});
+    for (int k = 0; k < 8; ++k) {
+        const double a = kTau * k / 8, r = k % 2 ? 180 : 420;
+        m.vertices.push_back({float(r * std::cos(a)), float(r * std::sin(a)), float(z + (k % 2 ? 60 : 0))});
+    }
+    for (uint16_t k = 0; k < 8; ++k) m.faces.push_back({0, uint16_t(1 + k), uint16_t(1 + (k + 1) % 8), 7});
+    std::vector<uint16_t> all;
+    for (uint16_t f = 0; f < 8; ++f) all.push_back(f);
+    m.groups = {{material, all}};
+    m.localAxes = true;
+    return m;
+}
+
+tds::KeySpec key(uint32_t frame, Vector3 v) { return {frame, v}; }
+
+// A camera and its target flying along keyed paths.
+void flight(tds::SceneSpec& s, const std::vector<tds::KeySpec>& eye, const std::vector<tds::KeySpec>& target,
+            uint32_t frames) {
+    s.cameras = {{"Camera01", eye.front().value, target.front().value, 0, 35}};
+    s.keyframer = true;
+    s.startFrame = 0, s.endFrame = frames;
+    s.nodes.push_back({0xB003, "Camera01", 0, -1, 0, eye});
+    s.nodes.push_back({0xB004, "Camera01", 1, -1, 0, target});
+}
+
+Canvas stoneTexture(uint32_t seed, int r, int g, int b) {
+    Canvas c(128, 128);
+    Dice d(seed);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const double v = 0.75 + 0.25 * std::sin(x * kTau / 64 + std::sin(y * kTau / 32) * 1.5) * std::sin(y * kTau / 128);
+            const double n = 0.9 + 0.2 * d.unit();
+            c.at(x, y) = argb(255, int(r * v * n), int(g * v * n), int(b * v * n));
+        }
+    for (int k = 0; k < 128; k += 32) c.rect(0, k, 128, k + 2, argb(255, r / 3, g / 3, b / 3));
+    return c;
+}
+
+Canvas stripes() {
+    Canvas c(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const bool band = ((x + y) / 16) % 2;
+            c.at(x, y) = band ? argb(255, 250, 120, 40) : argb(255, 30, 20, 60);
+        }
+    for (int k = 0; k < 128; k += 8) c.rect(0, k, 128, k + 1, argb(255, 255, 230, 180));
+    return c;
+}
+
+Canvas checker() {
+    Canvas c(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const bool on = ((x / 16) + (y / 16)) % 2;
+            c.at(x, y) = on ? argb(255, 240, 240, 250) : argb(255, 40, 90, 200);
+        }
+    c.rect(0, 0, 128, 3, 0xFFFFFFFFu);
+    c.rect(0, 0, 3, 128, 0xFFFFFFFFu);
+    return c;
+}
+
+bool save(const std::string& dir, const std::string& file, const tds::SceneSpec& s, std::string& reason) {
+    fs::create_directories(fs::path(dir) / fs::path(file).parent_path());
+    return tds::write3dsFile((fs::path(dir) / file).string(), s, reason);
+}
+
+bool texture(const std::string& dir, const std::string& file, const Canvas& c, std::string& reason) {
+    fs::create_directories(fs::path(dir) / fs::path(file).parent_path());
+    if (c.writePng((fs::path(dir) / file).string())) return true;
+    reason = "cannot write " + file;
+    return false;
+}
+
+}  // namespace
+
+bool writeShowScenes(const std::string& dir, std::string& reason) {
+    // The spiky shell: the viewer at its centre; the effect turns it. One mesh node, no camera.
+    tds::SceneSpec spiky;
+    spiky.materials = {{"spikes", 3, "spikes.png"}};
+    spiky.meshes = {spikyShell("spikes")};
+    spiky.keyframer = true;
+    spiky.nodes = {{0xB002, "shell", 0, -1, 0, {key(0, {0, 0, 0})}}};
+    if (!texture(dir, "data/scene/spiky/spikes.png", stripes(), reason) ||
+        !save(dir, "data/scene/spiky/spiky.3ds", spiky, reason))
+        return false;
+
+    // The cube: 128 units a side at the origin; the effect moves and turns it.
+    tds::SceneSpec cube;
+    cube.materials = {{"checker", 3, "checker.png"}};
+    cube.meshes = {box("cube", {-64, -64, -64}, {64, 64, 64}, "checker")};
+    cube.keyframer = true;
+    cube.nodes = {{0xB002, "cube", 0, -1, 0, {key(0, {0, 0, 0})}}};
+    if (!texture(dir, "data/scene/cube2/checker.png", checker(), reason) ||
+        !save(dir, "data/scene/cube2/cube2.3ds", cube, reason))
+        return false;
+
+    // A flat-lit city of towers with white landmarks, flown round and through.
+    tds::SceneSpec city;
+    city.materials = {{"concrete", 1, ""}, {"marker", 2, ""}};
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < 5; ++j) {
+            const double x = (i - 2) * 220.0, y = (j - 2) * 220.0;
+            const double h = 90 + 70 * ((i * 7 + j * 3) % 5);
+            const bool landmark = (i + j) % 4 == 0;
+            city.meshes.push_back(box("tower" + std::to_string(i * 5 + j), {float(x - 45), float(y - 45), 0},
+                                      {float(x + 45), float(y + 45), float(h)}, landmark ? "marker" : "concrete"));
+        }
+    city.lights = {{"sun", {300, -300, 800}}};
+    flight(city,
+           {key(0, {-900, -900, 420}), key(120, {0, -700, 260}), key(240, {700, -300, 160}), key(360, {500, 500, 200}),
+            key(480, {-200, 300, 140}), key(540, {-700, -200, 300})},
+           {key(0, {0, 0, 60}), key(180, {200, 0, 80}), key(360, {0, 100, 60}), key(540, {-100, 0, 100})}, 540);
+    if (!save(dir, "data/hollin/demo013.3ds", city, reason)) return false;
+
+    // Pyramids on textured ground, a star drawn edge by edge above them.
+    tds::SceneSpec acti;
+    acti.materials = {{"ground", 3, "ground.png"}, {"stone", 1, ""}, {"wire", -2, ""}};
+    acti.meshes.push_back(box("ground", {-1200, -1200, -20}, {1200, 1200, 0}, "ground"));
+    for (int k = 0; k < 6; ++k) {
+        tds::MeshSpec p;
+        p.name = "pyr" + std::to_string(k);
+        const double x = std::cos(kTau * k / 6) * 500, y = std::sin(kTau * k / 6) * 500, s = 90 + 20 * (k % 3);
+        p.vertices = {{float(x - s), float(y - s), 0}, {float(x + s), float(y - s), 0}, {float(x + s), float(y + s), 0},
+                      {float(x - s), float(y + s), 0}, {float(x), float(y), float(2.2 * s)}};
+        p.faces = {{0, 1, 4, 7}, {1, 2, 4, 7}, {2, 3, 4, 7}, {3, 0, 4, 7}, {0, 2, 1, 7}, {0, 3, 2, 7}};
+        p.groups = {{"stone", {0, 1, 2, 3, 4, 5}}};
+        acti.meshes.push_back(p);
+    }
+    acti.meshes.push_back(star("wire", 420));
+    std::vector<tds::KeySpec> eye, target;
+    for (uint32_t f = 0; f <= 900; f += 150) {
+        const double a = kTau * f / 900;
+        eye.push_back(key(f, {float(std::cos(a) * 1000), float(std::sin(a) * 1000), float(260 + 120 * std::sin(a * 2))}));
+        target.push_back(key(f, {float(std::cos(a + 1) * 150), float(std::sin(a + 1) * 150), 120}));
+    }
+    flight(acti, eye, target, 900);
+    if (!texture(dir, "data/hollin/ground.png", stoneTexture(7, 120, 150, 90), reason) ||
+        !save(dir, "data/hollin/acti2.3ds", acti, reason))
+        return false;
+
+    // A temple: two rows of textured columns on a flat-lit floor under a white roof.
+    tds::SceneSpec temple;
+    temple.materials = {{"marble", 3, "marble.png"}, {"floor", 1, ""}, {"roof", 2, ""}};
+    temple.meshes.push_back(box("floor", {-260, -520, -30}, {260, 520, 0}, "floor"));
+    int n = 0;
+    for (int side : {-1, 1})
+        for (int k = 0; k < 6; ++k)
+            temple.meshes.push_back(column("col" + std::to_string(n++), side * 170.0, -400 + k * 160.0, 26, 0, 300, 14, "marble"));
+    temple.meshes.push_back(box("roof", {-240, -500, 300}, {240, 500, 330}, "roof"));
+    flight(temple,
+           {key(0, {0, -1500, 160}), key(150, {0, -700, 140}), key(300, {40, -100, 150}), key(420, {-60, 300, 200}),
+            key(500, {0, 900, 260})},
+           {key(0, {0, 0, 150}), key(300, {0, 400, 150}), key(500, {0, 1500, 150})}, 500);
+    if (!texture(dir, "data/hollin/marble.png", stoneTexture(11, 230, 225, 215), reason) ||
+        !save(dir, "data/hollin/templom2.3ds", temple, reason))
+        return false;
+    return true;
+}

@@ -1,0 +1,30 @@
+// softshow-assetgen [DIR]: writes the show's working directory (default build/show): the pictures of the
+// image lists, the five scenes with their textures, sintab.dat and Velm_test2.mp3.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tools/assetgen/ShowAssets.h"
+#include "tools/assetgen/SineTableFile.h"
+
+int main(int argc, char** argv) {
+    const std::string dir = argc > 1 ? argv[1] : "build/show";
+    const auto start = std::chrono::steady_clock::now();
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    std::string reason;
+    bool ok = !ec;
+    if (!ok) reason = "cannot create " + dir + ": " + ec.message();
+    ok = ok && writeShowImages(dir, reason);
+    ok = ok && writeShowScenes(dir, reason);
+    ok = ok && writeSineTable((std::filesystem::path(dir) / "sintab.dat").string(), reason);
+    ok = ok && writeShowMusic(dir, reason);
+    if (!ok) {
+        std::fprintf(stderr, "softshow-assetgen: %s\n", reason.c_str());
+        return 1;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("softshow-assetgen: wrote the show into %s in %.1f s\n", dir.c_str(), seconds);
+    return 0;
+}
