@@ -12,6 +12,8 @@
 #include <map>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "app/Runtime.h"
 #include "app/ShowScript.h"
 #include "platform/AudioTrack.h"
@@ -51,6 +53,27 @@ std::vector<int> activeEntries(ShowContent& show, float t) {
 }
 
 }  // namespace
+
+TEST(ShowFiles, TheGeneratorWritesTheSameBytesEveryRun) {
+    const fs::path again = fs::temp_directory_path() / ("softshow-assets-" + std::to_string(::getpid()));
+    std::string reason;
+    ASSERT_TRUE(writeShowImages(again.string(), reason)) << reason;
+    ASSERT_TRUE(writeShowScenes(again.string(), reason)) << reason;
+    ASSERT_TRUE(writeShowMusic(again.string(), reason)) << reason;
+    int compared = 0;
+    for (const auto& e : fs::recursive_directory_iterator(again)) {
+        if (!e.is_regular_file()) continue;
+        const fs::path relative = fs::relative(e.path(), again);
+        auto bytes = [](const fs::path& p) {
+            std::ifstream in(p, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+        ASSERT_EQ(bytes(e.path()), bytes(kShow / relative)) << relative;
+        ++compared;
+    }
+    fs::remove_all(again);
+    EXPECT_GE(compared, 80);  // the pictures, the scenes and their textures, the music
+}
 
 TEST_F(InShow, ScriptPlacesTheEntriesInStackingOrder) {
     Timeline timeline(1u);
