@@ -271,23 +271,7 @@ bool writeAssets(Assets& a) {
     if (!writePng(a.dir + "/check.png", a.texture.pixels, 256, 256, reason)) return false;
     tds::SceneSpec cube;
     cube.materials = {{"check", 3, "check.png"}};
-    tds::MeshSpec m;
-    m.name = "cube";
-    const float h = 40;
-    const Vector3 c[6][4] = {
-        {{-h, -h, h}, {h, -h, h}, {h, h, h}, {-h, h, h}},     {{h, -h, -h}, {-h, -h, -h}, {-h, h, -h}, {h, h, -h}},
-        {{-h, -h, -h}, {-h, -h, h}, {-h, h, h}, {-h, h, -h}}, {{h, -h, h}, {h, -h, -h}, {h, h, -h}, {h, h, h}},
-        {{-h, h, h}, {h, h, h}, {h, h, -h}, {-h, h, -h}},     {{-h, -h, -h}, {h, -h, -h}, {h, -h, h}, {-h, -h, h}},
-    };
-    for (int s = 0; s < 6; ++s) {
-        const uint16_t b = uint16_t(s * 4);
-        for (int k = 0; k < 4; ++k) m.vertices.push_back(c[s][k]);
-        m.mapping.insert(m.mapping.end(), {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
-        m.faces.push_back({b, uint16_t(b + 1), uint16_t(b + 2), 6});
-        m.faces.push_back({b, uint16_t(b + 2), uint16_t(b + 3), 3});
-    }
-    m.groups = {{"check", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}}};
-    cube.meshes = {m};
+    cube.meshes = {tds::texturedBox("cube", {-40, -40, -40}, {40, 40, 40}, "check")};
     return tds::write3dsFile(a.dir + "/cube.3ds", cube, reason);
 }
 

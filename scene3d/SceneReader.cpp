@@ -294,12 +294,7 @@ bool SceneReader::readChunk() {
         } else if (u16(count)) {
             const int n = int16_t(count);
             log("Number of vertices: %i\n", n);
-            const size_t fit = (chunkEnd - pos) / 12;
-            if (n < 0 || size_t(n) > fit) {
-                std::snprintf(text, sizeof text, "chunk 0x4110 at %zu: %d vertices, room for %zu", chunkStart, n, fit);
-                damaged(text);
-            }
-            const size_t take = std::min(size_t(std::max(n, 0)), fit);
+            const size_t take = entriesThatFit(n, 12, "vertices");
             mesh->fileVertices.reserve(mesh->fileVertices.size() + take);
             for (size_t i = 0; i < take; ++i) {
                 Vector3 p;
@@ -329,12 +324,7 @@ bool SceneReader::readChunk() {
         } else if (u16(count)) {
             const int n = int16_t(count);
             log("Number of faces: %i\n", n);
-            const size_t fit = (chunkEnd - pos) / 8;
-            if (n < 0 || size_t(n) > fit) {
-                std::snprintf(text, sizeof text, "chunk 0x4120 at %zu: %d faces, room for %zu", chunkStart, n, fit);
-                damaged(text);
-            }
-            const size_t take = std::min(size_t(std::max(n, 0)), fit);
+            const size_t take = entriesThatFit(n, 8, "faces");
             mesh->faces.reserve(mesh->faces.size() + take);
             for (size_t i = 0; i < take; ++i) {
                 uint16_t a, b, c, flags;
@@ -368,12 +358,7 @@ bool SceneReader::readChunk() {
                 std::snprintf(text, sizeof text, "material list names no material: \"%.60s\"", s.c_str());
                 damaged(text);
             }
-            const size_t fit = (chunkEnd - pos) / 2;
-            if (count > fit) {
-                std::snprintf(text, sizeof text, "chunk 0x4130 at %zu: %u faces, room for %zu", chunkStart, count, fit);
-                damaged(text);
-            }
-            for (size_t i = 0, take = std::min<size_t>(count, fit); i < take; ++i) {
+            for (size_t i = 0, take = entriesThatFit(count, 2, "face numbers"); i < take; ++i) {
                 uint16_t face;
                 u16(face);
                 log("Face %i: %i\n", int(i), face);
@@ -431,13 +416,8 @@ bool SceneReader::readChunk() {
         } else if (u16(count)) {
             const int n = int16_t(count);
             log("Number of vertices: %i\n", n);
-            const size_t fit = (chunkEnd - pos) / 8;
-            if (n < 0 || size_t(n) > fit) {
-                std::snprintf(text, sizeof text, "chunk 0x4140 at %zu: %d pairs, room for %zu", chunkStart, n, fit);
-                damaged(text);
-            }
             mesh->hasMapping = true;
-            const size_t take = std::min(size_t(std::max(n, 0)), fit);
+            const size_t take = entriesThatFit(n, 8, "mapping pairs");
             mesh->mapping.reserve(mesh->mapping.size() + take);
             for (size_t i = 0; i < take; ++i) {
                 float u, v;
@@ -519,6 +499,16 @@ bool SceneReader::readChunk() {
     }
     if (enter && pos < chunkEnd) open.push_back(chunkEnd);
     return int64_t(pos) < int64_t(fileSize);
+}
+
+size_t SceneReader::entriesThatFit(int count, size_t entryBytes, const char* what) {
+    const size_t fit = (chunkEnd - pos) / entryBytes;
+    if (count < 0 || size_t(count) > fit) {
+        char text[160];
+        std::snprintf(text, sizeof text, "chunk 0x%.4X at %zu: %d %s, room for %zu", chunkId, chunkStart, count, what, fit);
+        damaged(text);
+    }
+    return std::min(size_t(std::max(count, 0)), fit);
 }
 
 bool SceneReader::bodyIsChunks() const {

@@ -61,6 +61,8 @@ private:
     void readTrack(const std::string& name);
     void finish();
     bool bodyIsChunks() const;
+    // A count read from the file, limited to the entries the chunk has bytes for (a problem if fewer).
+    size_t entriesThatFit(int count, size_t entryBytes, const char* what);
 
     std::vector<uint8_t> data;
     size_t pos = 0;

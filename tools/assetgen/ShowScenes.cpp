@@ -12,31 +12,6 @@ namespace {
 
 constexpr double kTau = 6.283185307179586;
 
-// A box from (x0, y0, z0) to (x1, y1, z1), four vertices per side so each side maps the whole texture.
-tds::MeshSpec box(const std::string& name, Vector3 a, Vector3 b, const std::string& material) {
-    tds::MeshSpec m;
-    m.name = name;
-    const Vector3 c[6][4] = {
-        {{a.x, a.y, b.z}, {b.x, a.y, b.z}, {b.x, b.y, b.z}, {a.x, b.y, b.z}},  // top
-        {{b.x, a.y, a.z}, {a.x, a.y, a.z}, {a.x, b.y, a.z}, {b.x, b.y, a.z}},  // bottom
-        {{a.x, a.y, a.z}, {b.x, a.y, a.z}, {b.x, a.y, b.z}, {a.x, a.y, b.z}},  // front
-        {{b.x, b.y, a.z}, {a.x, b.y, a.z}, {a.x, b.y, b.z}, {b.x, b.y, b.z}},  // back
-        {{a.x, b.y, a.z}, {a.x, a.y, a.z}, {a.x, a.y, b.z}, {a.x, b.y, b.z}},  // left
-        {{b.x, a.y, a.z}, {b.x, b.y, a.z}, {b.x, b.y, b.z}, {b.x, a.y, b.z}},  // right
-    };
-    for (int s = 0; s < 6; ++s) {
-        const uint16_t base = uint16_t(s * 4);
-        for (int k = 0; k < 4; ++k) m.vertices.push_back(c[s][k]);
-        m.mapping.insert(m.mapping.end(), {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
-        m.faces.push_back({base, uint16_t(base + 1), uint16_t(base + 2), 6});
-        m.faces.push_back({base, uint16_t(base + 2), uint16_t(base + 3), 3});
-    }
-    std::vector<uint16_t> all;
-    for (uint16_t f = 0; f < 12; ++f) all.push_back(f);
-    m.groups = {{material, all}};
-    return m;
-}
-
 // A column: a cylinder of `sides` about the z axis at (x, y), from z0 to z1.
 tds::MeshSpec column(const std::string& name, double x, double y, double r, double z0, double z1, int sides,
                      const std::string& material) {
@@ -180,7 +155,7 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
     // The cube: 128 units a side at the origin; the effect moves and turns it.
     tds::SceneSpec cube;
     cube.materials = {{"checker", 3, "checker.png"}};
-    cube.meshes = {box("cube", {-64, -64, -64}, {64, 64, 64}, "checker")};
+    cube.meshes = {tds::texturedBox("cube", {-64, -64, -64}, {64, 64, 64}, "checker")};
     cube.keyframer = true;
     cube.nodes = {{0xB002, "cube", 0, -1, 0, {key(0, {0, 0, 0})}}};
     if (!texture(dir, "data/scene/cube2/checker.png", checker(), reason) ||
@@ -195,7 +170,7 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
             const double x = (i - 2) * 220.0, y = (j - 2) * 220.0;
             const double h = 90 + 70 * ((i * 7 + j * 3) % 5);
             const bool landmark = (i + j) % 4 == 0;
-            city.meshes.push_back(box("tower" + std::to_string(i * 5 + j), {float(x - 45), float(y - 45), 0},
+            city.meshes.push_back(tds::texturedBox("tower" + std::to_string(i * 5 + j), {float(x - 45), float(y - 45), 0},
                                       {float(x + 45), float(y + 45), float(h)}, landmark ? "marker" : "concrete"));
         }
     city.lights = {{"sun", {300, -300, 800}}};
@@ -208,7 +183,7 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
     // Pyramids on textured ground, a star drawn edge by edge above them.
     tds::SceneSpec acti;
     acti.materials = {{"ground", 3, "ground.png"}, {"stone", 1, ""}, {"wire", -2, ""}};
-    acti.meshes.push_back(box("ground", {-1200, -1200, -20}, {1200, 1200, 0}, "ground"));
+    acti.meshes.push_back(tds::texturedBox("ground", {-1200, -1200, -20}, {1200, 1200, 0}, "ground"));
     for (int k = 0; k < 6; ++k) {
         tds::MeshSpec p;
         p.name = "pyr" + std::to_string(k);
@@ -234,12 +209,12 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
     // A temple: two rows of textured columns on a flat-lit floor under a white roof.
     tds::SceneSpec temple;
     temple.materials = {{"marble", 3, "marble.png"}, {"floor", 1, ""}, {"roof", 2, ""}};
-    temple.meshes.push_back(box("floor", {-260, -520, -30}, {260, 520, 0}, "floor"));
+    temple.meshes.push_back(tds::texturedBox("floor", {-260, -520, -30}, {260, 520, 0}, "floor"));
     int n = 0;
     for (int side : {-1, 1})
         for (int k = 0; k < 6; ++k)
             temple.meshes.push_back(column("col" + std::to_string(n++), side * 170.0, -400 + k * 160.0, 26, 0, 300, 14, "marble"));
-    temple.meshes.push_back(box("roof", {-240, -500, 300}, {240, 500, 330}, "roof"));
+    temple.meshes.push_back(tds::texturedBox("roof", {-240, -500, 300}, {240, 500, 330}, "roof"));
     flight(temple,
            {key(0, {0, -1500, 160}), key(150, {0, -700, 140}), key(300, {40, -100, 150}), key(420, {-60, 300, 200}),
             key(500, {0, 900, 260})},

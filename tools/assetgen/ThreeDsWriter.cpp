@@ -40,6 +40,31 @@ private:
 
 }  // namespace
 
+MeshSpec texturedBox(const std::string& name, Vector3 a, Vector3 b, const std::string& material) {
+    MeshSpec m;
+    m.name = name;
+    const Vector3 c[6][4] = {
+        {{a.x, a.y, b.z}, {b.x, a.y, b.z}, {b.x, b.y, b.z}, {a.x, b.y, b.z}},  // top
+        {{b.x, a.y, a.z}, {a.x, a.y, a.z}, {a.x, b.y, a.z}, {b.x, b.y, a.z}},  // bottom
+        {{a.x, a.y, a.z}, {b.x, a.y, a.z}, {b.x, a.y, b.z}, {a.x, a.y, b.z}},  // front
+        {{b.x, b.y, a.z}, {a.x, b.y, a.z}, {a.x, b.y, b.z}, {b.x, b.y, b.z}},  // back
+        {{a.x, b.y, a.z}, {a.x, a.y, a.z}, {a.x, a.y, b.z}, {a.x, b.y, b.z}},  // left
+        {{b.x, a.y, a.z}, {b.x, b.y, a.z}, {b.x, b.y, b.z}, {b.x, a.y, b.z}},  // right
+    };
+    MaterialGroup group{material, {}};
+    for (int side = 0; side < 6; ++side) {
+        const uint16_t base = uint16_t(side * 4);
+        for (int k = 0; k < 4; ++k) m.vertices.push_back(c[side][k]);
+        m.mapping.insert(m.mapping.end(), {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+        m.faces.push_back({base, uint16_t(base + 1), uint16_t(base + 2), 6});
+        m.faces.push_back({base, uint16_t(base + 2), uint16_t(base + 3), 3});
+        group.faces.push_back(uint16_t(2 * side));
+        group.faces.push_back(uint16_t(2 * side + 1));
+    }
+    m.groups = {group};
+    return m;
+}
+
 std::vector<uint8_t> write3ds(const SceneSpec& s) {
     Chunks c;
     c.begin(0x4D4D);

@@ -73,6 +73,10 @@ struct SceneSpec {
     std::vector<NodeSpec> nodes;
 };
 
+// An axis-aligned box from corner a to corner b, four vertices per side so that each side maps the whole
+// texture, all twelve faces in one group of `material`.
+MeshSpec texturedBox(const std::string& name, Vector3 a, Vector3 b, const std::string& material);
+
 std::vector<uint8_t> write3ds(const SceneSpec& scene);
 bool write3dsFile(const std::string& path, const SceneSpec& scene, std::string& reason);
 
