@@ -89,6 +89,17 @@ TEST_F(InShow, ScriptPlacesTheEntriesInStackingOrder) {
     EXPECT_EQ(timeline.effectCount(), 75);
 }
 
+TEST_F(InShow, EndsOnceAFrameAtOrPast122HasBeenDrawn) {
+    DisplayWindow display("show", nullptr, false, 512, 384, DisplayKind::Null);
+    Timeline timeline(1u);
+    ShowContent show = buildShow(timeline);
+    timeline.setStartOffset(121.8f);
+    FixedRateClock clock(10.0);
+    clock.seek(timeline.useExternalTime());
+    EXPECT_EQ(runFrameLoop(display, timeline, clock, nullptr), 3);  // 121.8, 121.9, then 122.0 and out
+    EXPECT_GE(timeline.getTime(), 122.0f);
+}
+
 TEST_F(InShow, EveryPictureHasTheSizeItsEffectNeeds) {
     Timeline timeline(1u);
     ShowContent show = buildShow(timeline);
