@@ -269,7 +269,7 @@ bool writeAssets(Assets& a) {
     std::string reason;
     if (!writeSineTable(a.dir + "/sintab.dat", reason)) return false;
     if (!writePng(a.dir + "/check.png", a.texture.pixels, 256, 256, reason)) return false;
-    tds::SceneSpec cube;
+    tds::SceneData cube;
     cube.materials = {{"check", 3, "check.png"}};
     cube.meshes = {tds::texturedBox("cube", {-40, -40, -40}, {40, 40, 40}, "check")};
     return tds::write3dsFile(a.dir + "/cube.3ds", cube, reason);

@@ -177,13 +177,13 @@ TEST_F(Program, ShowTimeFollowsTheMusicPlayingOnADevice) {
 }
 
 TEST_F(Program, SceneInfoSummarisesAFileAndItsDamage) {
-    tds::SceneSpec spec;
-    spec.materials = {{"gold", 6, "missing.png"}};
-    tds::MeshSpec m{"tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 7}, {0, 1, 9, 7}}, {}, {{"gold", {0}}}, true};
-    spec.meshes = {m};
-    spec.cameras = {{"eye", {0, -10, 0}, {0, 0, 0}, 0, 35}};
+    tds::SceneData data;
+    data.materials = {{"gold", 6, "missing.png"}};
+    tds::MeshData m{"tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 7}, {0, 1, 9, 7}}, {}, {{"gold", {0}}}, true};
+    data.meshes = {m};
+    data.cameras = {{"eye", {0, -10, 0}, {0, 0, 0}, 0, 35}};
     std::string reason;
-    ASSERT_TRUE(tds::write3dsFile((dir / "s.3ds").string(), spec, reason));
+    ASSERT_TRUE(tds::write3dsFile((dir / "s.3ds").string(), data, reason));
     Result r = run("--scene-info " + (dir / "s.3ds").string());
     EXPECT_EQ(r.status, 0) << r.output;
     for (const char* line : {"mesh \"tri\": 3 vertices, 1 faces, 0 mapping pairs, render mode 6, materials: \"gold\"",

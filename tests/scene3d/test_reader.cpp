@@ -21,10 +21,10 @@ namespace {
 
 // Two materials, a textured mesh with mapping, two material groups and an out-of-table chunk's
 // neighbours, a camera, a light, and a keyframer with camera, target and mesh nodes.
-tds::SceneSpec testScene() {
-    tds::SceneSpec s;
+tds::SceneData testScene() {
+    tds::SceneData s;
     s.materials = {{"stone", 3, "Stone.PNG"}, {"plain", 1, ""}};
-    tds::MeshSpec m;
+    tds::MeshData m;
     m.name = "box";
     m.vertices = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {1, 0, 0}};
     m.faces = {{0, 1, 2, 7}, {1, 2, 3, 4}, {0, 2, 3, 1}};
@@ -35,9 +35,9 @@ tds::SceneSpec testScene() {
     s.lights = {{"lamp", {10, 20, 30}}};
     s.keyframer = true;
     s.startFrame = 0, s.endFrame = 90;
-    tds::NodeSpec camNode{0xB003, "cam", 1, -1, 0, {{0, {0, -100, 10}}, {45, {50, -50, 10}, 0x1F, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, {90, {0, -100, 10}}}};
-    tds::NodeSpec targetNode{0xB004, "cam", 2, -1, 3, {{0, {0, 0, 0}}, {90, {0, 0, 5}}}};
-    tds::NodeSpec meshNode{0xB002, "box", 3, -1, 0, {{0, {0, 0, 0}}}};
+    tds::NodeData camNode{0xB003, "cam", 1, -1, 0, {{0, {0, -100, 10}}, {45, {50, -50, 10}, 0x1F, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, {90, {0, -100, 10}}}};
+    tds::NodeData targetNode{0xB004, "cam", 2, -1, 3, {{0, {0, 0, 0}}, {90, {0, 0, 5}}}};
+    tds::NodeData meshNode{0xB002, "box", 3, -1, 0, {{0, {0, 0, 0}}}};
     s.nodes = {camNode, targetNode, meshNode};
     return s;
 }
@@ -195,7 +195,7 @@ TEST_F(Reader, DamagedFilesKeepWhatWasReadAndNeverReadOutside) {
 }
 
 TEST_F(Reader, AMissingTextureEndsTheShowAndAReadOnlyFolderMeansNoLog) {
-    tds::SceneSpec s = testScene();
+    tds::SceneData s = testScene();
     s.materials[0].texture = "nowhere.png";
     const std::string path = write(tds::write3ds(s));
     EXPECT_EXIT(FX_3ds(512, 384, path), ::testing::ExitedWithCode(0), "Texture file not found!\nsoftshow: .*nowhere.png");

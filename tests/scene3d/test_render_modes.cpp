@@ -22,10 +22,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // A textured cube of side 60: 24 vertices (four per side, for their own mapping), 12 faces.
-tds::SceneSpec cube() {
-    tds::SceneSpec s;
+tds::SceneData cube() {
+    tds::SceneData s;
     s.materials = {{"check", 3, "check.png"}};
-    tds::MeshSpec m;
+    tds::MeshData m;
     m.name = "cube";
     const float h = 30;
     const Vector3 corners[6][4] = {

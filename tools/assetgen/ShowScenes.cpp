@@ -13,9 +13,9 @@ namespace {
 constexpr double kTau = 6.283185307179586;
 
 // A column: a cylinder of `sides` about the z axis at (x, y), from z0 to z1.
-tds::MeshSpec column(const std::string& name, double x, double y, double r, double z0, double z1, int sides,
+tds::MeshData column(const std::string& name, double x, double y, double r, double z0, double z1, int sides,
                      const std::string& material) {
-    tds::MeshSpec m;
+    tds::MeshData m;
     m.name = name;
     for (int i = 0; i <= sides; ++i) {
         const double a = kTau * i / sides;
@@ -38,8 +38,8 @@ tds::MeshSpec column(const std::string& name, double x, double y, double r, doub
 
 // A sphere of `rings` x `segments` quads whose every other vertex is pulled to `inner`: spikes towards
 // a viewer at the centre.
-tds::MeshSpec spikyShell(const std::string& material) {
-    tds::MeshSpec m;
+tds::MeshData spikyShell(const std::string& material) {
+    tds::MeshData m;
     m.name = "shell";
     const int rings = 16, segments = 24;
     for (int i = 0; i <= rings; ++i)
@@ -63,8 +63,8 @@ tds::MeshSpec spikyShell(const std::string& material) {
 }
 
 // A few big triangles, drawn one after another by the build-up wireframe.
-tds::MeshSpec star(const std::string& material, double z) {
-    tds::MeshSpec m;
+tds::MeshData star(const std::string& material, double z) {
+    tds::MeshData m;
     m.name = "star";
     m.vertices.push_back({0, 0, float(z)});
     for (int k = 0; k < 8; ++k) {
@@ -79,10 +79,10 @@ tds::MeshSpec star(const std::string& material, double z) {
     return m;
 }
 
-tds::KeySpec key(uint32_t frame, Vector3 v) { return {frame, v}; }
+tds::KeyData key(uint32_t frame, Vector3 v) { return {frame, v}; }
 
 // A camera and its target flying along keyed paths.
-void flight(tds::SceneSpec& s, const std::vector<tds::KeySpec>& eye, const std::vector<tds::KeySpec>& target,
+void flight(tds::SceneData& s, const std::vector<tds::KeyData>& eye, const std::vector<tds::KeyData>& target,
             uint32_t frames) {
     s.cameras = {{"Camera01", eye.front().value, target.front().value, 0, 35}};
     s.keyframer = true;
@@ -127,7 +127,7 @@ Canvas checker() {
     return c;
 }
 
-bool save(const std::string& dir, const std::string& file, const tds::SceneSpec& s, std::string& reason) {
+bool save(const std::string& dir, const std::string& file, const tds::SceneData& s, std::string& reason) {
     fs::create_directories(fs::path(dir) / fs::path(file).parent_path());
     return tds::write3dsFile((fs::path(dir) / file).string(), s, reason);
 }
@@ -143,7 +143,7 @@ bool texture(const std::string& dir, const std::string& file, const Canvas& c, s
 
 bool writeShowScenes(const std::string& dir, std::string& reason) {
     // The spiky shell: the viewer at its centre; the effect turns it. One mesh node, no camera.
-    tds::SceneSpec spiky;
+    tds::SceneData spiky;
     spiky.materials = {{"spikes", 3, "spikes.png"}};
     spiky.meshes = {spikyShell("spikes")};
     spiky.keyframer = true;
@@ -153,7 +153,7 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
         return false;
 
     // The cube: 128 units a side at the origin; the effect moves and turns it.
-    tds::SceneSpec cube;
+    tds::SceneData cube;
     cube.materials = {{"checker", 3, "checker.png"}};
     cube.meshes = {tds::texturedBox("cube", {-64, -64, -64}, {64, 64, 64}, "checker")};
     cube.keyframer = true;
@@ -163,7 +163,7 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
         return false;
 
     // A flat-lit city of towers with white landmarks, flown round and through.
-    tds::SceneSpec city;
+    tds::SceneData city;
     city.materials = {{"concrete", 1, ""}, {"marker", 2, ""}};
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 5; ++j) {
@@ -181,11 +181,11 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
     if (!save(dir, "data/hollin/demo013.3ds", city, reason)) return false;
 
     // Pyramids on textured ground, a star drawn edge by edge above them.
-    tds::SceneSpec acti;
+    tds::SceneData acti;
     acti.materials = {{"ground", 3, "ground.png"}, {"stone", 1, ""}, {"wire", -2, ""}};
     acti.meshes.push_back(tds::texturedBox("ground", {-1200, -1200, -20}, {1200, 1200, 0}, "ground"));
     for (int k = 0; k < 6; ++k) {
-        tds::MeshSpec p;
+        tds::MeshData p;
         p.name = "pyr" + std::to_string(k);
         const double x = std::cos(kTau * k / 6) * 500, y = std::sin(kTau * k / 6) * 500, s = 90 + 20 * (k % 3);
         p.vertices = {{float(x - s), float(y - s), 0}, {float(x + s), float(y - s), 0}, {float(x + s), float(y + s), 0},
@@ -195,7 +195,7 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
         acti.meshes.push_back(p);
     }
     acti.meshes.push_back(star("wire", 420));
-    std::vector<tds::KeySpec> eye, target;
+    std::vector<tds::KeyData> eye, target;
     for (uint32_t f = 0; f <= 900; f += 150) {
         const double a = kTau * f / 900;
         eye.push_back(key(f, {float(std::cos(a) * 1000), float(std::sin(a) * 1000), float(260 + 120 * std::sin(a * 2))}));
@@ -207,7 +207,7 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
         return false;
 
     // A temple: two rows of textured columns on a flat-lit floor under a white roof.
-    tds::SceneSpec temple;
+    tds::SceneData temple;
     temple.materials = {{"marble", 3, "marble.png"}, {"floor", 1, ""}, {"roof", 2, ""}};
     temple.meshes.push_back(tds::texturedBox("floor", {-260, -520, -30}, {260, 520, 0}, "floor"));
     int n = 0;

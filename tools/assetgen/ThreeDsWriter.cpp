@@ -40,8 +40,8 @@ private:
 
 }  // namespace
 
-MeshSpec texturedBox(const std::string& name, Vector3 a, Vector3 b, const std::string& material) {
-    MeshSpec m;
+MeshData texturedBox(const std::string& name, Vector3 a, Vector3 b, const std::string& material) {
+    MeshData m;
     m.name = name;
     const Vector3 c[6][4] = {
         {{a.x, a.y, b.z}, {b.x, a.y, b.z}, {b.x, b.y, b.z}, {a.x, b.y, b.z}},  // top
@@ -65,13 +65,13 @@ MeshSpec texturedBox(const std::string& name, Vector3 a, Vector3 b, const std::s
     return m;
 }
 
-std::vector<uint8_t> write3ds(const SceneSpec& s) {
+std::vector<uint8_t> write3ds(const SceneData& s) {
     Chunks c;
     c.begin(0x4D4D);
     c.begin(0x0002), c.u32(3), c.end();
     c.begin(0x3D3D);
     c.begin(0x3D3E), c.u32(3), c.end();
-    for (const MaterialSpec& m : s.materials) {
+    for (const MaterialData& m : s.materials) {
         c.begin(0xAFFF);
         c.begin(0xA000), c.str(m.name), c.end();
         c.begin(0xA020), c.begin(0x0011), c.u8(200), c.u8(200), c.u8(200), c.end(), c.end();
@@ -85,7 +85,7 @@ std::vector<uint8_t> write3ds(const SceneSpec& s) {
         c.end();
     }
     c.begin(0x0100), c.f32(1.0f), c.end();
-    for (const MeshSpec& m : s.meshes) {
+    for (const MeshData& m : s.meshes) {
         c.begin(0x4000);
         c.str(m.name);
         c.begin(0x4100);
@@ -106,7 +106,7 @@ std::vector<uint8_t> write3ds(const SceneSpec& s) {
         }
         c.begin(0x4120);
         c.u16(uint16_t(m.faces.size()));
-        for (const FaceSpec& f : m.faces) c.u16(f.a), c.u16(f.b), c.u16(f.c), c.u16(f.flags);
+        for (const FaceData& f : m.faces) c.u16(f.a), c.u16(f.b), c.u16(f.c), c.u16(f.flags);
         for (const MaterialGroup& g : m.groups) {
             c.begin(0x4130);
             c.str(g.material);
@@ -118,7 +118,7 @@ std::vector<uint8_t> write3ds(const SceneSpec& s) {
         c.end();  // 0x4100
         c.end();  // 0x4000
     }
-    for (const CameraSpec& cam : s.cameras) {
+    for (const CameraData& cam : s.cameras) {
         c.begin(0x4000);
         c.str(cam.name);
         c.begin(0x4700);
@@ -126,7 +126,7 @@ std::vector<uint8_t> write3ds(const SceneSpec& s) {
         c.end();
         c.end();
     }
-    for (const LightSpec& l : s.lights) {
+    for (const LightData& l : s.lights) {
         c.begin(0x4000);
         c.str(l.name);
         c.begin(0x4600), c.vec(l.position), c.end();
@@ -137,7 +137,7 @@ std::vector<uint8_t> write3ds(const SceneSpec& s) {
         c.begin(0xB000);
         c.begin(0xB00A), c.u16(5), c.str("MAXSCENE"), c.u32(s.endFrame), c.end();
         c.begin(0xB008), c.u32(s.startFrame), c.u32(s.endFrame), c.end();
-        for (const NodeSpec& n : s.nodes) {
+        for (const NodeData& n : s.nodes) {
             c.begin(n.tag);
             c.begin(0xB030), c.u16(uint16_t(n.id)), c.end();
             c.begin(0xB010), c.str(n.name), c.u16(0x4000), c.u16(0), c.u16(uint16_t(n.parent)), c.end();
@@ -145,7 +145,7 @@ std::vector<uint8_t> write3ds(const SceneSpec& s) {
             c.u16(n.trackFlags);
             for (int i = 0; i < 8; ++i) c.u8(0);
             c.u32(uint32_t(n.positionKeys.size()));
-            for (const KeySpec& k : n.positionKeys) {
+            for (const KeyData& k : n.positionKeys) {
                 c.u32(k.frame);
                 c.u16(k.accel);
                 const float fields[5] = {k.tension, k.continuity, k.bias, k.easeTo, k.easeFrom};
@@ -162,7 +162,7 @@ std::vector<uint8_t> write3ds(const SceneSpec& s) {
     return c.out;
 }
 
-bool write3dsFile(const std::string& path, const SceneSpec& scene, std::string& reason) {
+bool write3dsFile(const std::string& path, const SceneData& scene, std::string& reason) {
     const std::vector<uint8_t> bytes = write3ds(scene);
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
