@@ -38,7 +38,7 @@ void Mesh::resetVertices() { vertices = fileVertices; }
 void Mesh::transform(const Matrix& m) {
     for (Vertex& v : vertices) {
         Vertex moved(m.transformPoint(v.position));
-        moved.colour.set(v.colour);
+        moved.colour = v.colour;
         moved.normal = v.normal;
         moved.edgeVisible = v.edgeVisible;
         moved.u = v.u, moved.v = v.v;

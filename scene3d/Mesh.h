@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "pixel/Color.h"
 #include "pixel/PixelArray.h"
 #include "pixel/Vector.h"
 #include "scene3d/Matrix.h"
@@ -28,7 +27,9 @@ struct Vertex {
     explicit Vertex(const Vector3& p);  // computes the screen position from p
 
     Vector3 position{0, 0, 0};
-    Color colour;                 // carried along, not read
+    // Carried along, not read. Three channels only: a full Color also carries a segment list, which
+    // made every vertex copy of the clip stages and the per-frame reset copy a vector.
+    struct { float r = 0, g = 0, b = 0; } colour;
     Vector3 normal{0, 0, 0};      // carried along, not read
     Vector2 screen{0, 0};
     uint32_t edgeVisible = 0;     // low byte: the edge to the next vertex of its polygon is drawn
