@@ -284,7 +284,7 @@ int writeGallery(const std::string& dir) {
         std::fprintf(stderr, "softshow: cannot create %s: %s\n", dir.c_str(), ec.message().c_str());
         return 1;
     }
-    setupFrustum(256, 503, 375, -1, -10000);
+    setupShowView();
     Assets assets;
     assets.dir = (fs::path(dir) / "assets").string();
     if (!writeAssets(assets)) {

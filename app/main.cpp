@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr const char* kMusicFile = kShowMusicFile;
-
 // What the timeline plays: the show, or the built-in test timeline of colour fills.
 struct Programme {
     ShowContent show;
@@ -54,24 +52,21 @@ std::unique_ptr<Timeline> makeTimeline(const Options& o) {
 // stand-in clock. A music file that is there but cannot be played is fatal either way.
 bool haveMusic(const Options& o) {
     std::error_code ec;
-    if (!o.testShow || std::filesystem::exists(kMusicFile, ec)) return true;
-    std::fprintf(stderr, "softshow: no %s in %s: playing the built-in test show without music\n", kMusicFile,
+    if (!o.testShow || std::filesystem::exists(kShowMusicFile, ec)) return true;
+    std::fprintf(stderr, "softshow: no %s in %s: playing the built-in test show without music\n", kShowMusicFile,
                  std::filesystem::current_path(ec).c_str());
     return false;
 }
 
-// The 3D view: focal length 256, the 503 x 375 field of the frame, near and far planes at -1 and -10000.
-void setUpView() { setupFrustum(256, 503, 375, -1, -10000); }
-
 int runOffline(const Options& o) {
-    setUpView();
+    setupShowView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
     Programme programme = build(*timeline, o);
     timeline->useExternalTime();
     MusicPlayer music(MusicOutput::None);
     SilentSpectrum silence;
     if (haveMusic(o)) {
-        music.load(kMusicFile);
+        music.load(kShowMusicFile);
         timeline->setSpectrumSource(&music);
     } else {
         timeline->setSpectrumSource(&silence);
@@ -85,7 +80,7 @@ int runOffline(const Options& o) {
 
 int printSpectrum(const Options& o) {
     MusicPlayer music(MusicOutput::None);
-    music.load(kMusicFile);
+    music.load(kShowMusicFile);
     float bands[kSpectrumBands];
     music.fetchSpectrum(float(o.spectrumTime), bands);
     for (int k = 0; k < kSpectrumBands; ++k) std::printf("%d %.6f\n", k, double(bands[k]));
@@ -95,7 +90,7 @@ int printSpectrum(const Options& o) {
 int runLive(const Options& o) {
     DisplayWindow display("SoftShow", nullptr, false, kFrameWidth, kFrameHeight,
                           o.headless ? DisplayKind::Null : DisplayKind::Window);
-    setUpView();
+    setupShowView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
     Programme programme = build(*timeline, o);
     timeline->setStartOffset(float(o.start));
@@ -111,7 +106,7 @@ int runLive(const Options& o) {
     ShowClock* clock = o.headless ? static_cast<ShowClock*>(&fixedRate) : &wallClock;
     SpectrumSource* spectrum = &silence;
     if (haveMusic(o)) {
-        music.load(kMusicFile);
+        music.load(kShowMusicFile);
         music.play();
         music.enableMusicTime(2.0f);
         if (!o.headless) clock = &music;

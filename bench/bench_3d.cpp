@@ -50,7 +50,7 @@ std::unique_ptr<Scene> torus() {
 }
 
 void BM_TexturedTorus(benchmark::State& state) {
-    setupFrustum(256, 503, 375, -1, -10000);
+    setupShowView();
     std::unique_ptr<Scene> scene = torus();
     PixelArray frame(512, 384);
     float t = 0;

@@ -58,6 +58,9 @@ extern Frustum viewFrustum;
 extern float focalLength;
 // ax = -atan2(width / 2, focal), ay = -atan2(height / 2, focal); sides through the eye, then near, far.
 void setupFrustum(float focal, float width, float height, float nearZ, float farZ);
+// The show's view, set once at start-up: focal length 256, the 503 x 375 field of the frame, near and
+// far planes at -1 and -10000.
+inline void setupShowView() { setupFrustum(256, 503, 375, -1, -10000); }
 
 class Material;
 

@@ -14,7 +14,7 @@ struct Raster : ::testing::Test {
     void SetUp() override {
         frame.fill(0);
         clearDepth();
-        setupFrustum(256, 503, 375, -1, -10000);
+        setupShowView();
     }
     int count(uint32_t colour) const {
         int n = 0;
@@ -156,7 +156,7 @@ TEST_F(Raster, LightingScalesTheFillColourAndTheRoomLimitsTriangles) {
 }
 
 TEST(SceneRender, WithoutKeyframerOrCameraTheMeshesTumbleInFront) {
-    setupFrustum(256, 503, 375, -1, -10000);
+    setupShowView();
     Scene scene;
     Mesh& m = scene.addMesh();
     m = triangleMesh({-20, -20, 0}, {20, -20, 0}, {0, 20, 0});

@@ -48,7 +48,7 @@ tds::SceneData cube() {
 struct RenderModes : ::testing::Test {
     static void SetUpTestSuite() {
         setMessageBoxesEnabled(false);
-        setupFrustum(256, 503, 375, -1, -10000);
+        setupShowView();
         dir = fs::temp_directory_path() / ("softshow-modes-" + std::to_string(std::random_device{}()));
         fs::create_directories(dir);
         std::vector<unsigned char> rgb(64 * 64 * 3);

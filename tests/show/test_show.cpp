@@ -39,7 +39,7 @@ struct InShow : ::testing::Test {
         ASSERT_TRUE(fs::exists(kShow / "Velm_test2.mp3")) << "the show's files are missing in " << kShow;
         previous = fs::current_path();
         fs::current_path(kShow);
-        setupFrustum(256, 503, 375, -1, -10000);
+        setupShowView();
     }
     void TearDown() override { fs::current_path(previous); }
     fs::path previous;
