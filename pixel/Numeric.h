@@ -15,3 +15,16 @@ inline int32_t truncToInt(double v) {
     if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;  // NaN too
     return static_cast<int32_t>(v);
 }
+
+// `start` with `step` added `count` times, one float addition at a time: the same bits as a running sum
+// over the skipped rows or columns of a walk. It stops once the sum no longer changes, so even a count in
+// the billions costs at most about 2^25 additions.
+inline float accumulateSteps(float start, float step, int64_t count) {
+    float v = start;
+    for (int64_t i = 0; i < count; ++i) {
+        const float next = v + step;
+        if (next == v || next != next) return next;
+        v = next;
+    }
+    return v;
+}

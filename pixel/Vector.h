@@ -58,9 +58,9 @@ struct Vector3 {
         y = float(y + (double(ty) - y) * t);
         z = float(z + (double(tz) - z) * t);
     }
-    // Screen position for the fixed focal length 256 and centre (256, 192).
+    // Screen position for the fixed focal length 256 and centre (256, 192); 1/z is kept as a float.
     Vector2 project() const {
-        const double iz = 1.0 / z;
+        const double iz = float(1.0 / z);
         return {float(256.0 + x * 256.0 * iz), float(192.0 - y * 256.0 * iz)};
     }
 };

@@ -41,16 +41,16 @@ void fillSpans(uint32_t* pixels, int width, int height, int firstRow, int endRow
         const EdgeEntry& l = leftEdge[y];
         const EdgeEntry& r = rightEdge[y];
         const float xl = l.x, xr = r.x;
-        const float span = xr - xl;
-        const float dw = span != 0.0f ? (r.w - l.w) / span : 0.0f;
-        const float du = perspective && span != 0.0f ? (r.uw - l.uw) / span : 0.0f;
-        const float dv = perspective && span != 0.0f ? (r.vw - l.vw) / span : 0.0f;
+        const double span = double(xr) - xl;
+        const float dw = span != 0.0 ? float((double(r.w) - l.w) / span) : 0.0f;
+        const float du = perspective && span != 0.0 ? float((double(r.uw) - l.uw) / span) : 0.0f;
+        const float dv = perspective && span != 0.0 ? float((double(r.vw) - l.vw) / span) : 0.0f;
         const int64_t x0 = truncToInt(double(xl));
-        const int64_t x1 = truncToInt(double(span) + double(x0));
+        const int64_t x1 = truncToInt(span + double(x0));
         float w = l.w, uw = l.uw, vw = l.vw;
         int64_t x = x0;
-        if (x < 0) {  // columns left of the target are stepped over in one go
-            w += dw * float(-x), uw += du * float(-x), vw += dv * float(-x);
+        if (x < 0) {  // columns left of the target are walked without drawing
+            w = accumulateSteps(w, dw, -x), uw = accumulateSteps(uw, du, -x), vw = accumulateSteps(vw, dv, -x);
             x = 0;
         }
         const int64_t last = std::min<int64_t>(x1, int64_t(std::min(width, kDepthBufferWidth)) - 1);
@@ -64,27 +64,26 @@ void fillSpans(uint32_t* pixels, int width, int height, int firstRow, int endRow
     }
 }
 
-inline float frac(float v) { return v - std::floor(v); }
-
 }  // namespace
 
 void walkEdge(EdgeEntry* left, EdgeEntry* right, const RasterCorner& from, const RasterCorner& to) {
-    const float dy = to.sy - from.sy;
-    const float slope = (to.sx - from.sx) / dy;
-    const float wFrom = 1.0f / from.z, wTo = 1.0f / to.z;
-    const float dw = (wTo - wFrom) / dy;
-    const float du = (to.u / to.z - from.u / from.z) / dy;
-    const float dv = (to.v / to.z - from.v / from.z) / dy;
+    // Differences and quotients in double, each step rounded once where it is kept.
+    const double dy = double(to.sy) - from.sy;
+    const float slope = float((double(to.sx) - from.sx) / dy);
+    const float dw = float((1.0 / to.z - 1.0 / from.z) / dy);
+    const float du = float((double(to.u) / to.z - double(from.u) / from.z) / dy);
+    const float dv = float((double(to.v) / to.z - double(from.v) / from.z) / dy);
     if (!std::isfinite(dy) || !std::isfinite(slope) || !std::isfinite(dw) || !std::isfinite(du) || !std::isfinite(dv))
         return;  // a horizontal edge (dy 0) or a corner at z = 0 adds nothing
     const int64_t first = truncToInt(double(from.sy));
-    const int64_t last = truncToInt(double(dy) + double(first));
+    const int64_t last = truncToInt(dy + double(first));
     if (first > last) return;
-    float x = from.sx, w = wFrom, uw = from.u / from.z, vw = from.v / from.z;
+    float x = from.sx, w = float(1.0 / from.z);
+    float uw = float(double(from.u) / from.z), vw = float(double(from.v) / from.z);
     int64_t r = first;
-    if (r < 0) {  // rows above the target are stepped over in one go
-        const float skip = float(-r);
-        x += slope * skip, w += dw * skip, uw += du * skip, vw += dv * skip;
+    if (r < 0) {  // rows above the target are walked without recording
+        x = accumulateSteps(x, slope, -r), w = accumulateSteps(w, dw, -r);
+        uw = accumulateSteps(uw, du, -r), vw = accumulateSteps(vw, dv, -r);
         r = 0;
     }
     const int64_t end = std::min<int64_t>(last, kRasterRows - 1);
@@ -126,12 +125,12 @@ void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, int widt
     };
     x0 = clampCoordinate(x0, width), x1 = clampCoordinate(x1, width);
     y0 = clampCoordinate(y0, height), y1 = clampCoordinate(y1, height);
-    const float dx = x1 - x0, dy = y1 - y0;
-    if (dx == 0.0f && dy == 0.0f) return;
+    const double dx = double(x1) - x0, dy = double(y1) - y0;
+    if (dx == 0.0 && dy == 0.0) return;
 
     const int cr = int(color >> 16 & 255), cg = int(color >> 8 & 255), cb = int(color & 255);
     const bool steep = std::fabs(dy) >= std::fabs(dx);  // the major axis is x only when |dx| > |dy|
-    auto plot = [&](int major, int minor, float weight) {
+    auto plot = [&](int major, int minor, double weight) {
         const int col = steep ? minor : major, row = steep ? major : minor;
         const int64_t index = int64_t(row) * width + col;
         if (index < 0 || index >= int64_t(kFrameWords)) return;
@@ -141,28 +140,32 @@ void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, int widt
         const int nr = r + (((cr - r) * a) >> 8), ng = g + (((cg - g) * a) >> 8), nb = b + (((cb - b) * a) >> 8);
         p = uint32_t(nr) << 16 | uint32_t(ng) << 8 | uint32_t(nb);
     };
-    float a0 = steep ? y0 : x0, b0 = steep ? x0 : y0, a1 = steep ? y1 : x1, b1 = steep ? x1 : y1;
-    if (a0 > a1) std::swap(a0, a1), std::swap(b0, b1);
-    const float gradient = (b1 - b0) / (a1 - a0);
+    const float a0f = steep ? y0 : x0, b0f = steep ? x0 : y0, a1f = steep ? y1 : x1, b1f = steep ? x1 : y1;
+    const bool swap = a0f > a1f;
+    const double a0 = swap ? a1f : a0f, b0 = swap ? b1f : b0f, a1 = swap ? a0f : a1f, b1 = swap ? b0f : b1f;
+    // Differences, end positions and weights in double; the gradient and the minor positions are kept as
+    // floats, each rounded once.
+    const float gradient = float((b1 - b0) / (a1 - a0));
+    auto frac = [](double v) { return v - std::floor(v); };
 
-    const float aEnd0 = std::floor(a0 + 0.5f);
-    const float bEnd0 = b0 + gradient * (aEnd0 - a0);
-    const float gap0 = 1.0f - frac(a0 + 0.5f);
+    const double aEnd0 = std::floor(a0 + 0.5);
+    const float bEnd0 = float(b0 + gradient * (aEnd0 - a0));
+    const double gap0 = 1.0 - frac(a0 + 0.5);
     const int major0 = int(aEnd0), minor0 = int(std::floor(bEnd0));
-    plot(major0, minor0, (1.0f - frac(bEnd0)) * gap0 * 255.0f);
-    plot(major0, minor0 + 1, frac(bEnd0) * gap0 * 255.0f);
+    plot(major0, minor0, (1.0 - frac(bEnd0)) * gap0 * 255.0);
+    plot(major0, minor0 + 1, frac(bEnd0) * gap0 * 255.0);
     float inter = bEnd0 + gradient;
 
-    const float aEnd1 = std::floor(a1 + 0.5f);
-    const float bEnd1 = b1 + gradient * (aEnd1 - a1);
-    const float gap1 = frac(a1 + 0.5f);
+    const double aEnd1 = std::floor(a1 + 0.5);
+    const float bEnd1 = float(b1 + gradient * (aEnd1 - a1));
+    const double gap1 = frac(a1 + 0.5);
     const int major1 = int(aEnd1), minor1 = int(std::floor(bEnd1));
-    plot(major1, minor1, (1.0f - frac(bEnd1)) * gap1 * 255.0f);
-    plot(major1, minor1 + 1, frac(bEnd1) * gap1 * 255.0f);
+    plot(major1, minor1, (1.0 - frac(bEnd1)) * gap1 * 255.0);
+    plot(major1, minor1 + 1, frac(bEnd1) * gap1 * 255.0);
 
     for (int m = major0 + 1; m < major1; ++m, inter += gradient) {
         const int minor = int(std::floor(inter));
-        plot(m, minor, 255.0f - float(int(frac(inter) * 255.0f)));
-        plot(m, minor + 1, frac(inter) * 255.0f);
+        plot(m, minor, 255.0 - double(int(frac(inter) * 255.0)));
+        plot(m, minor + 1, frac(inter) * 255.0);
     }
 }

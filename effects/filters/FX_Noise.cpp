@@ -67,7 +67,8 @@ void FX_Noise::render() {
     uint32_t* p = targetFrame->getPixels();
     const int W = int(width), H = int(height), n = int(size);
     const double t = time;
-    const bool frame512 = W == int(kFrameWidth) && H == int(kFrameHeight);
+    // Bands and swaps work on the 512 x 384 layout: they run on any effect whose storage holds it.
+    const bool frame512 = size >= kFrameWords;
 
     if (flags & 0x30) {
         switch (blendMode) {

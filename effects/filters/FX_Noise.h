@@ -12,7 +12,8 @@
 // Random numbers come from the show's generator, drawn exactly once per pixel, row or column visited, in
 // the order above, whatever the blend mode: the look of every later effect depends on that order.
 // Scratches and lines assume 512-word rows and 384 rows but never write outside the target; bands and
-// swaps need the 512 x 384 frame and do nothing (drawing no numbers) on another size.
+// swaps work on the 512 x 384 layout of the first 196,608 words, so they run (and draw their numbers) on
+// any effect at least that large, and do nothing (drawing no numbers) on a smaller one.
 #pragma once
 
 #include <memory>

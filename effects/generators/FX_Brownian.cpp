@@ -38,9 +38,9 @@ void FX_Brownian::render() {
     auto screen = [&](int k, int& sx, int& sy) {
         Vector3& point = walk.points[size_t(k)];
         point.z = float(double(walk.steps[size_t(k)].z) * 8.0 - 10.0);
-        const float iz = float(1.0 / double(point.z));
-        sx = std::clamp(truncToInt(double(point.x) * 256.0 * iz + 256.0), 0, 511);
-        sy = std::clamp(truncToInt(192.0 - double(point.y) * 256.0 * iz), 0, 383);
+        const Vector2 s = point.project();
+        sx = std::clamp(truncToInt(double(s.x)), 0, 511);
+        sy = std::clamp(truncToInt(double(s.y)), 0, 383);
     };
     for (int k = 0; k + 1 < N; ++k) {
         int x0, y0, x1, y1;

@@ -10,7 +10,7 @@
 
 namespace {
 constexpr double kPiF = 3.1415927410125732;      // single-precision pi
-constexpr double kDegree = double(0.017453293f);  // pi / 180 as a float constant
+constexpr double kDegree = 0.017453293;           // pi / 180
 }  // namespace
 
 FX_GridExpander::FX_GridExpander(uint32_t width, uint32_t height, uint32_t flags)
@@ -114,6 +114,9 @@ void FX_GridExpander::castRays(const Vector3& o, const Vector3& angles, Hit hit)
 
 namespace {
 
+// trunc(min(63, k / t)); a hit at distance 0 (of either sign) is as bright as a near one.
+float hitShade(double k, double t) { return t == 0.0 ? 63.0f : float(truncToInt(std::min(63.0, k / t))); }
+
 // The round and square-ish tunnels differ only in the quadratic's a.
 bool tunnel(const Vector3& o, const Vector3& d, double a, int radius, float& u, float& v, float& shade) {
     const double b = 2.0 * (double(o.x) * d.x + double(o.y) * d.y);
@@ -123,13 +126,14 @@ bool tunnel(const Vector3& o, const Vector3& d, double a, int radius, float& u, 
     const double s = std::sqrt(disc);
     const double t1 = (s - b) / (2.0 * a + 1e-8), t2 = (-b - s) / (2.0 * a + 1e-8);
     const double t = t1 > 0 ? t1 : t2;
-    if (!std::isfinite(t) || t == 0.0) return false;
+    if (!std::isfinite(t)) return false;
     const Vector3 h(float(o.x + t * d.x), float(o.y + t * d.y), float(o.z + t * d.z));
+    // The angle and its product with 256 / pi are kept as floats: v is 256 at angle pi, 128 at -pi/2.
     const float angle = float(std::atan2(double(h.y), double(h.x)));
-    const float scale = float(256.0 / kPiF);
+    const float scaled = float(double(angle) * double(float(256.0 / kPiF)));
     u = float(truncToInt(std::fabs(double(h.z)) * 0.2));
-    v = float(truncToInt(std::fabs(double(angle) * double(scale))));
-    shade = float(truncToInt(std::min(63.0, 20000.0 / t)));
+    v = float(truncToInt(std::fabs(double(scaled))));
+    shade = hitShade(20000.0, t);
     return true;
 }
 
@@ -152,22 +156,21 @@ void FX_GridExpander::castPlanes(const Vector3& origin, const Vector3& angles) {
     castRays(origin, angles, [this](const Vector3& o, const Vector3& d, float& u, float& v, float& shade) {
         const double p = d.y > 0 ? planeDistance : -planeDistance;
         const double t = (p - o.y) / d.y;
-        if (!std::isfinite(t) || t == 0.0) return false;
+        if (!std::isfinite(t)) return false;
         const Vector3 h(float(o.x + t * d.x), float(o.y + t * d.y), float(o.z + t * d.z));
         u = float(truncToInt(0.3 * h.x));
         v = float(truncToInt(0.3 * h.z));
-        shade = float(truncToInt(std::min(63.0, 50000.0 / t)));
+        shade = hitShade(50000.0, t);
         return true;
     });
 }
 
 void FX_GridExpander::checkTexture() {
     if (!sourceImage) reportFatal("texture not set!", "FX_GridExpander Error!", "");
-    if (!textureChecked && (sourceImage->width != 256 || sourceImage->height != 256))
+    if (sourceImage->width != 256 || sourceImage->height != 256)
         reportFatal("texture must be 256 x 256, not " + std::to_string(sourceImage->width) + " x " +
                         std::to_string(sourceImage->height),
                     "FX_GridExpander Error!", "the grid reads its texture as 256 rows of 256 texels");
-    textureChecked = true;
 }
 
 void FX_GridExpander::computeNodes() {

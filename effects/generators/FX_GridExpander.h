@@ -10,7 +10,7 @@
 // 2 subtracts, anything else copies.
 //
 // Decisions of ours: the texture must be 256 x 256 (the addressing needs exactly that); a missing
-// texture or another size ends the program with a message when the effect first renders. Nodes start
+// texture or another size ends the program with a message when the effect renders. Nodes start
 // at 0. A ray that yields no defined value (a negative discriminant, a ray parallel to the planes) and a
 // swirl centre exactly on a node leave that node's values as they were (the previous frame's, or 0), so
 // the renderers never see NaN or infinity.
@@ -61,6 +61,5 @@ public:
 private:
     template <class Hit>
     void castRays(const Vector3& origin, const Vector3& angles, Hit hit);
-    void checkTexture();
-    bool textureChecked = false;
+    void checkTexture();  // on every render: the texture may be swapped between frames
 };

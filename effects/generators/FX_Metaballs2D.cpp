@@ -26,8 +26,8 @@ void FX_Metaballs2D::render() {
         for (uint32_t x = 0; x < width; ++x) {
             float f = 0.0f;
             for (int k = 0; k < balls; ++k) {
-                const float dy = float(double(y) - centres[k].y), dx = float(double(x) - centres[k].x);
-                f = float(f + 1.0 / (double(dy) * dy + double(dx) * dx));
+                const double dy = double(y) - centres[k].y, dx = double(x) - centres[k].x;
+                f = float(f + 1.0 / (dy * dy + dx * dx));
             }
             const int v = std::isfinite(f) ? std::clamp(truncToInt(double(f) * 196607.0), 0, 255) : 255;
             const size_t i = size_t(y) * width + x;

@@ -67,6 +67,7 @@ void drawRotated(uint32_t* dst, int W, int H, const PixelArray& tex, int64_t x, 
 
 void drawZoomedSprite(uint32_t* dst, int W, int H, const PixelArray& tex, int x, int y, float z, int fade) {
     const int Sw = int(tex.width), Sh = int(tex.height);
+    if (Sw <= 0 || Sh <= 0) return;
     const int b = std::min(fade, 255);
     const float fw = float(Sw), fh = float(Sh);
     const float d = float(double(0.1f) * double(z));
@@ -80,27 +81,24 @@ void drawZoomedSprite(uint32_t* dst, int W, int H, const PixelArray& tex, int x,
     const int64_t offV = truncToInt(-double(d) / 2.0);
     if (!(H2 > 0) || !(W2 > 0)) return;
     const int64_t left = x0 + offU, top = y0 + offV;
-    // Only rows and columns that land in the target are visited; a start far outside it takes the
-    // coordinate by one multiplication instead of summing every skipped step.
-    const int64_t rowEnd = std::min<int64_t>(int64_t(std::ceil(double(H2))), int64_t(H) - top);
-    const int64_t colEnd = std::min<int64_t>(int64_t(std::ceil(double(W2))), int64_t(W) - left);
+    // Only rows and columns that land in the target are drawn; the texture coordinate of the first one
+    // is the running sum over the skipped ones. H2 and W2 are far below 2^62 here (finite floats over
+    // a positive fh), and the counts are capped by the target anyway.
+    const int64_t rowEnd = std::min<int64_t>(int64_t(std::ceil(std::min(double(H2), 1e18))), int64_t(H) - top);
+    const int64_t colEnd = std::min<int64_t>(int64_t(std::ceil(std::min(double(W2), 1e18))), int64_t(W) - left);
     const int64_t rowStart = std::max<int64_t>(0, -top), colStart = std::max<int64_t>(0, -left);
     if (rowStart >= rowEnd || colStart >= colEnd) return;
-    auto advance = [](float start, float step, int64_t count) {
-        if (count > 4096) return float(double(step) * double(count));
-        float v = start;
-        for (int64_t i = 0; i < count; ++i) v += step;
-        return v;
-    };
-    float v = advance(0.0f, stepV, rowStart);
-    const float uStart = advance(0.0f, stepU, colStart);
+    float v = accumulateSteps(0.0f, stepV, rowStart);
+    const float uStart = accumulateSteps(0.0f, stepU, colStart);
+    // The texel is (trunc(u), trunc(v)) as the walk gives it; only a read that would leave the texture's
+    // storage is pinned to its first or last word.
+    const int64_t lastWord = int64_t(Sw) * Sh - 1;
     for (int64_t row = rowStart; row < rowEnd && float(row) < H2; ++row, v += stepV) {
-        const int tv = std::min(truncToInt(v), Sh - 1);
-        const uint32_t* src = tex.pixels + size_t(std::max(tv, 0)) * size_t(Sw);
+        const int64_t rowWord = int64_t(truncToInt(double(v))) * Sw;
         uint32_t* out = dst + size_t(top + row) * size_t(W);
         float u = uStart;
         for (int64_t col = colStart; col < colEnd && float(col) < W2; ++col, u += stepU) {
-            const uint32_t s = src[std::clamp(truncToInt(u), 0, Sw - 1)];
+            const uint32_t s = tex.pixels[std::clamp<int64_t>(rowWord + truncToInt(double(u)), 0, lastWord)];
             // A fade under 255 darkens; each channel stops at 0.
             const uint32_t r = uint32_t(std::max(0, int(redOf(s)) + b - 255));
             const uint32_t g = uint32_t(std::max(0, int(greenOf(s)) + b - 255));
@@ -109,7 +107,6 @@ void drawZoomedSprite(uint32_t* dst, int W, int H, const PixelArray& tex, int x,
         }
     }
 }
-
 
 FX_Sprite::FX_Sprite(uint32_t width, uint32_t height, PixelArray* texture, int mode)
     : Effect(width, height), spriteMode(mode) {

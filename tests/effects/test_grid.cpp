@@ -114,7 +114,13 @@ TEST(GridExpander, TunnelShadeFollowsTheHitDistance) {
     EXPECT_EQ(fx.node(32, 24).shade, 20.0f);  // trunc(20000 / 990)
     fx.castTunnel({-156, 0, 0}, {0, 90, 0});   // 100 units from the wall, heading straight at it
     EXPECT_EQ(fx.node(32, 24).shade, 63.0f);
-    EXPECT_NEAR(fx.node(32, 24).v, 256.0f, 1.0f);  // |atan2(0, -256)| x 256 / pi, give or take rounding
+    EXPECT_EQ(fx.node(32, 24).v, 256.0f);  // angle pi: the float angle times the float 256 / pi rounds to 256
+    fx.castTunnel({0, -156, 0}, {-90, 0, 0});  // straight down: angle -pi/2
+    EXPECT_EQ(fx.node(32, 24).v, 128.0f);
+    fx.castTunnel({256, 0, 500}, {0, 0, 0});   // on the wall, along it: the hit is at distance 0
+    EXPECT_EQ(fx.node(32, 24).shade, 63.0f);
+    EXPECT_EQ(fx.node(32, 24).u, 100.0f);
+    EXPECT_EQ(fx.node(32, 24).v, 0.0f);
 
     // From outside the tunnel some rays miss: their nodes keep finite values.
     fx.castTunnel({1000, 0, 0}, {0, 0, 0});
@@ -140,9 +146,58 @@ TEST(GridExpander, TheTextureMustBeSetAnd256By256) {
     FX_GridExpander none(512, 384, 1);
     EXPECT_EXIT(renderAt(none, frame, 0), ::testing::ExitedWithCode(0), "FX_GridExpander Error!: texture not set!");
     PixelArray small(128, 128);
-    FX_GridExpander wrong(512, 384, 1);
-    wrong.setSourceImage(&small);
-    EXPECT_EXIT(renderAt(wrong, frame, 0), ::testing::ExitedWithCode(0), "texture must be 256 x 256, not 128 x 128");
+    PixelArray right(256, 256);
+    FX_GridExpander swapped(512, 384, 1);
+    swapped.setSourceImage(&right);
+    EXPECT_EXIT(
+        {
+            renderAt(swapped, frame, 0);
+            swapped.setSourceImage(&small);  // a later, smaller texture is refused too
+            renderAt(swapped, frame, 0);
+        },
+        ::testing::ExitedWithCode(0), "texture must be 256 x 256, not 128 x 128");
+}
+
+// The round tunnel's nodes over the show's camera path against the rule written out on its own: angles in
+// degrees times the double 0.017453293, sines and cosines kept as floats, the direction, hit point, angle
+// and its product with 256 / pi kept as floats, everything else in double.
+TEST(GridExpander, TunnelNodesFollowTheRoundingRuleExactly) {
+    FX_GridExpander fx(512, 384, 1);
+    PixelArray tex = patternTexture();
+    fx.setSourceImage(&tex);
+    fx.addPositionSegment({0, 180, 0, 0, -180, 60000, 84.3f, 99.6f});
+    fx.addTargetSegment({-90, 0, 0, 0, 0, -1000, 84.3f, 99.6f});
+    const double pi256 = float(256.0 / double(float(M_PI)));
+    for (float t = 84.3f; t < 99.6f; t += 0.37f) {
+        fx.isActive(t);
+        fx.update();
+        fx.computeNodes();
+        const Vector3 o = fx.position;
+        double cs[3], sn[3];
+        const float angles[3] = {fx.target.x, fx.target.y, fx.target.z};
+        for (int k = 0; k < 3; ++k) {
+            const float a = float(angles[k] * 0.017453293);
+            cs[k] = float(std::cos(a)), sn[k] = float(std::sin(a));
+        }
+        const double ca = cs[0], sa = sn[0], cb = cs[1], sb = sn[1], cc = cs[2], sc = sn[2];
+        for (int j = 0; j < 49; ++j)
+            for (int i = 0; i < 65; ++i) {
+                const double x = float((i - 32) / 42.0), y = float((j - 24) / 42.0), z = 1;
+                Vector3 d(float(x * (cc * cb) + y * (sc * cb) - z * sb),
+                          float(x * (sb * sa * cc - sc * ca) + y * (cc * ca + sc * sb * sa) + z * (sa * cb)),
+                          float(x * (sc * sa + cc * sb * ca) + y * (sc * sb * ca - cc * sa) + z * (ca * cb)));
+                d.normalize();
+                const double a2 = double(d.x) * d.x + double(d.y) * d.y, b = 2 * (double(o.x) * d.x + double(o.y) * d.y);
+                const double c = double(o.x) * o.x + double(o.y) * o.y - 256.0 * 256.0, s = std::sqrt(b * b - 4 * a2 * c);
+                const double t1 = (s - b) / (2 * a2 + 1e-8), hit = t1 > 0 ? t1 : (-b - s) / (2 * a2 + 1e-8);
+                const float hx = float(o.x + hit * d.x), hy = float(o.y + hit * d.y), hz = float(o.z + hit * d.z);
+                const float angle = float(std::atan2(hy, hx)), scaled = float(angle * pi256);
+                const GridNode& n = fx.node(i, j);
+                ASSERT_EQ(n.u, float(int(std::fabs(hz) * 0.2))) << t << " " << i << "," << j;
+                ASSERT_EQ(n.v, float(int(std::fabs(scaled)))) << t << " " << i << "," << j;
+                ASSERT_EQ(n.shade, float(int(std::min(63.0, 20000 / hit)))) << t << " " << i << "," << j;
+            }
+    }
 }
 
 // The show's grid entry: the round tunnel, copied, with its camera segments, at a few times. Regenerate

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -220,6 +222,35 @@ TEST_F(Sprite, ZoomAtZeroAddsTheTextureAtItsOwnSizeAroundTheCentre) {
     EXPECT_EQ(frame.pixels[100 * 512 + 200], 0x00624211u);  // blue 0x20 adds nothing
     s.setPosition(Vector3(200, 100, 1e7f));  // a huge zoom is clipped to the frame, not walked
     renderAt(s, frame, 0);
+
+    // Every drawn pixel is the texel the running sums name: word trunc(v) * Sw + trunc(u), where u and v
+    // have been stepped once per column and row before it, also far outside the frame (zoom 5e5 starts
+    // 24,000 columns to the left), and a column that reaches Sw reads the next row's first texel (20 x 4
+    // at zoom 208, 15 x 13 at 416).
+    PixelArray narrow(20, 4), odd(15, 13);
+    const std::pair<PixelArray*, float> cases[] = {{&tex, 5e5f}, {&tex, -3.3f}, {&narrow, 208}, {&odd, 416}};
+    for (const auto& [texture, z] : cases) {
+        fillPattern(*texture);
+        FX_Sprite zoomed(512, 384, texture, 7);
+        frame.fill(0);
+        zoomed.setOpacity(255);
+        zoomed.setPosition(Vector3(200.7f, 100.2f, z));
+        renderAt(zoomed, frame, 0);
+        const double fw = texture->width, fh = texture->height;
+        const float d = float(0.1f * double(z)), H2 = float(fh + d), W2 = float(fw + fw * d / fh);
+        const float stepV = float(fh / H2), stepU = float(fw / W2);
+        const int left = int(200 - fw * 0.5) + int(-fw * d / (2 * fh)), top = int(100 - fh * 0.5) + int(-d / 2.0);
+        float v = 0;
+        for (int row = 0; row < H2 && top + row < 384; ++row, v += stepV) {
+            float u = 0;
+            for (int col = 0; top + row >= 0 && col < W2 && left + col < 512; ++col, u += stepU) {
+                if (left + col < 0) continue;
+                const int word = std::clamp(int(v) * int(fw) + int(u), 0, int(texture->size) - 1);
+                ASSERT_EQ(frame.pixels[(top + row) * 512 + left + col], texture->pixels[word] & 0x00FFFFFFu)
+                    << "zoom " << z << " row " << row << " column " << col;
+            }
+        }
+    }
 }
 
 TEST(SineTable, MissingFileEndsWithAMessageNamingIt) {

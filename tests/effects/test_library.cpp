@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -17,6 +18,7 @@
 #include "effects/generators/FX_ShowBuffer.h"
 #include "effects/generators/FX_SpriteRotate.h"
 #include "effects/generators/FX_Sticks.h"
+#include "effects/generators/ThickLine.h"
 #include "pixel/Random.h"
 #include "support/EffectHarness.h"
 #include "timeline/Timeline.h"
@@ -44,7 +46,7 @@ TEST(Blur, RadiusOneSpreadsAWhitePixelOverNine) {
     for (uint32_t i = 0; i < frame.size; ++i) ASSERT_EQ(frame.pixels[i], 0xFF336699u);
 }
 
-TEST(MotionBlurInvertMosaic, DocumentedValues) {
+TEST(MotionBlurInvertMosaic, TrailsFoldingAndBlockMeansOnSmallFrames) {
     PixelArray frame(8, 8);
     frame.fill(0x00FFFFFF);
     FX_MotionBlur trails(8, 8, 1);
@@ -64,6 +66,10 @@ TEST(MotionBlurInvertMosaic, DocumentedValues) {
     frame.fill(0x0000FF80);
     renderAt(mid, frame, 0);
     EXPECT_EQ(frame.pixels[0], 0x00807F00u);
+    FX_Invert minusOne(8, 8, 0xFFFFFFFFu);  // a 32-bit signed difference: level -1 gives c + 1
+    frame.fill(0x001234FF);
+    renderAt(minusOne, frame, 0);
+    EXPECT_EQ(frame.pixels[0], 0x001335FFu);
 
     PixelArray halves(16, 16);
     for (uint32_t i = 0; i < halves.size; ++i) halves.pixels[i] = (i % 16) < 8 ? 0xFF000000u : 0xFFFFFFFFu;
@@ -174,6 +180,24 @@ TEST(Metaballs, InverseSquareFieldClampedAt255) {
     EXPECT_EQ(frame.pixels[222 * 512 + 256], 0x00131313u);  // distance 100: 19
     EXPECT_EQ(frame.pixels[322 * 512 + 256], 0x00FFFFFFu);  // on the centre
     EXPECT_EQ(frame.pixels[322 * 512 + 256 + 27], 0x00FFFFFFu);
+    // 32 balls: the sum of 1 / (dy^2 + dx^2) with the differences in double, added up in float (at this
+    // time pixel (483, 188) tells a float difference apart).
+    FX_Metaballs2D all(512, 384, 32);
+    frame.fill(0);
+    const float t = 0x1.9970a2p+3f;  // 12.7949991
+    renderAt(all, frame, t);
+    float cx[32], cy[32];
+    for (int k = 0; k < 32; ++k) {
+        cx[k] = float(std::sin(t + 0.35 * k) * std::sin(0.1 * ((k + 1) * double(t))) * 130 + 256);
+        cy[k] = float(std::cos(0.23 * k + t) * std::cos(0.15 * ((k + 1) * double(t))) * 130 + 192);
+    }
+    for (uint32_t y = 0; y < 384; ++y)
+        for (uint32_t x = 0; x < 512; ++x) {
+            float f = 0;
+            for (int k = 0; k < 32; ++k)
+                f = float(f + 1.0 / ((y - double(cy[k])) * (y - double(cy[k])) + (x - double(cx[k])) * (x - double(cx[k]))));
+            ASSERT_EQ(frame.pixels[y * 512 + x], uint32_t(std::clamp(int(f * 196607.0), 0, 255)) * 0x010101u) << x << "," << y;
+        }
     FX_Metaballs2D none(512, 384, 0), many(512, 384, 99);
     EXPECT_EQ(many.ballCount, 32);
     frame.fill(7);
@@ -204,6 +228,23 @@ TEST(Brownian, StepsOfOneSixtyFourthAndARedRamp) {
     }
     EXPECT_TRUE(differs);
     EXPECT_TRUE(red254);  // the last line, drawn over everything: red trunc(4094 / 4096 x 255)
+
+    // The frame is exactly the walk's lines between projected ends: 1/z kept as a float, the screen
+    // position kept as a float, then truncated and clamped.
+    PixelArray expected(512, 384);
+    expected.fill(0x00FFFFFF);
+    auto end = [&](int k, int& x, int& y) {
+        const Vector3& p = walk.walk.steps[size_t(k)];
+        const float iz = float(1.0 / float(p.z * 8.0 - 10.0));
+        x = std::clamp(int(float(256.0 + p.x * 256.0 * iz)), 0, 511);
+        y = std::clamp(int(float(192.0 - p.y * 256.0 * iz)), 0, 383);
+    };
+    for (int k = 0; k < 4095; ++k) {
+        int x0, y0, x1, y1;
+        end(k, x0, y0), end(k + 1, x1, y1);
+        drawThickLine(expected.pixels, x0, y0, x1, y1, uint32_t(int(k / 4096.0 * 255)) << 16, 512, 384, 3, 3);
+    }
+    for (uint32_t i = 0; i < b.size; ++i) ASSERT_EQ(b.pixels[i], expected.pixels[i]) << i;
 }
 
 TEST(Sticks, GeometryColoursAndPens) {

@@ -45,6 +45,7 @@ TEST_F(NoiseEffect, EachPassDrawsItsFixedCountOfNumbers) {
     struct Case {
         int flags;
         long draws;
+        uint32_t w = 512, h = 384;
     };
     const long W = 512, H = 384;
     const Case cases[] = {
@@ -52,15 +53,18 @@ TEST_F(NoiseEffect, EachPassDrawsItsFixedCountOfNumbers) {
         {0x02, (W - 1) * (H - 1)}, {0x04, W * H},           {0x08, 2 * (W - 1) * (H - 1)},
         {0x40, 0},                {0x80, 512},              {0x100, 384},
         {0x1FF, 20 * H + 20 * W + W * H + (W - 1) * (H - 1) + W * H + 2 * (W - 1) * (H - 1) + 512 + 384},
+        // Swaps work on the 512 x 384 layout of any effect at least that large; a smaller one skips them.
+        {0x180, 512 + 384, 640, 400}, {0x180, 0, 500, 384},
     };
     for (const Case& c : cases) {
-        FX_Noise fx(512, 384, c.flags);  // blendMode -1: scratches and lines draw numbers, write nothing
+        PixelArray target(c.w, c.h);
+        FX_Noise fx(c.w, c.h, c.flags);  // blendMode -1: scratches and lines draw numbers, write nothing
         fx.setRadius(2);
         fx.setAmount(16);
-        fillPattern(frame);
+        fillPattern(target);
         showSrand(4321);
-        renderAt(fx, frame, 1.5f);
-        EXPECT_EQ(drawsSince(4321), c.draws) << std::hex << c.flags;
+        renderAt(fx, target, 1.5f);
+        EXPECT_EQ(drawsSince(4321), c.draws) << std::hex << c.flags << " " << std::dec << c.w << " x " << c.h;
     }
 }
 
