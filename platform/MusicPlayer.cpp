@@ -40,18 +40,25 @@ void MusicPlayer::reportError(const std::string& text) {
 }
 
 void MusicPlayer::load(const std::string& path) {
+    // The device first, at the usual CD format: a machine without one says so whatever the file holds.
+    if (output == MusicOutput::Device) openDevice(44100, 2);
     if (!decodeMp3(path, decoded, lastErrorReason)) {
         lastError = kMusicFileError;
         reportError("Can't play the file");
     }
-    if (output == MusicOutput::Device) {
-        device = openAudioOutput(decoded.rate, decoded.channels, *this, lastErrorReason);
-        if (!device) {
-            lastError = kMusicDeviceError;
-            reportError("Can't initialize device");
-        }
+    if (output == MusicOutput::Device && (decoded.rate != 44100 || decoded.channels != 2)) {
+        device.reset();  // reopened at the track's own format, which the backend converts
+        openDevice(decoded.rate, decoded.channels);
     }
     seek(0);
+}
+
+void MusicPlayer::openDevice(int rate, int channels) {
+    device = openAudioOutput(rate, channels, *this, lastErrorReason);
+    if (!device) {
+        lastError = kMusicDeviceError;
+        reportError("Can't initialize device");
+    }
 }
 
 void MusicPlayer::loadWithModuleFallback(const std::string& path) { load(path); }

@@ -44,7 +44,7 @@ public:
     ~MusicPlayer() override;
 
     // Opens the sound output first (fatal: "Can't initialize device"), then decodes the file (fatal:
-    // "Can't play the file").
+    // "Can't play the file"); a track that is not 44.1 kHz stereo reopens the output at its own format.
     void load(const std::string& path);
     // Tracker modules are not supported: the same as load().
     void loadWithModuleFallback(const std::string& path);
@@ -82,6 +82,7 @@ private:
         double value() const { return frames > 0 ? from + (to - from) * double(done) / double(frames) : to; }
     };
 
+    void openDevice(int rate, int channels);  // fatal when no device opens
     void setCursor(int64_t frame);  // under the output lock
     int64_t heardFrame();           // under the output lock
     int64_t wrap(int64_t frame) const;

@@ -1,5 +1,7 @@
 #include "scene3d/FX_3ds.h"
 
+#include <cstdio>
+
 #include "pixel/Numeric.h"
 #include "platform/MessageBox.h"
 
@@ -11,6 +13,9 @@ FX_3ds::FX_3ds(uint32_t width, uint32_t height, const std::string& path) : Effec
     reader.setDirectory(path);
     reader.openLog(reader.directory + "scene.txt", &scene);
     reader.readAll();
+    if (!reader.sawMainChunk)  // the log beside the scene says so too, but a user may never open it
+        std::fprintf(stderr, "softshow: %s: %s; the scene draws nothing\n", path.c_str(),
+                     reader.problems.empty() ? "no scene in the file" : reader.problems.back().c_str());
     scene.assignTextureCoordinates();
     scene.prepareClipping();
 }

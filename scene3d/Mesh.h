@@ -38,7 +38,8 @@ struct Vertex {
 };
 
 struct Face {
-    uint32_t a = 0, b = 0, c = 0;
+    static constexpr uint32_t kDropped = 0xFFFFFFFFu;  // all three corners of a face the file damaged
+    uint32_t a = 0, b = 0, c = 0;  // a corner beyond the vertices: the face is skipped where it is drawn
     uint8_t edgeAB = 0, edgeBC = 0, edgeCA = 0;  // from bits 0x04, 0x02, 0x01 of the file's face flags
     int32_t material = -1;                       // -1: none named
     Vector2 uv[3] = {{0, 0}, {0, 0}, {0, 0}};

@@ -21,14 +21,16 @@ int printSceneInfo(const std::string& path, std::FILE* out) {
     std::fprintf(out, "meshes: %zu\n", scene.meshes.size());
     for (const auto& m : scene.meshes) {
         std::set<int> used;
-        for (const Face& f : m->faces) used.insert(f.material);
+        size_t kept = 0;  // faces the file damaged stay in the list, undrawn, and are not counted here
+        for (const Face& f : m->faces)
+            if (f.a != Face::kDropped) used.insert(f.material), ++kept;
         std::string names;
         for (int i : used) {
             const Material* mat = scene.material(i);
             names += (names.empty() ? "" : ", ") + (mat ? "\"" + mat->name + "\"" : std::string("(none)"));
         }
         std::fprintf(out, "  mesh \"%s\": %zu vertices, %zu faces, %zu mapping pairs, render mode %d, materials: %s\n",
-                     m->name.c_str(), m->fileVertices.size(), m->faces.size(), m->mapping.size(), m->renderMode,
+                     m->name.c_str(), m->fileVertices.size(), kept, m->mapping.size(), m->renderMode,
                      names.empty() ? "(none)" : names.c_str());
     }
     std::fprintf(out, "materials: %zu\n", scene.materials.size());

@@ -332,14 +332,15 @@ bool SceneReader::readChunk() {
                 log("Face %i: [%i, %i, %i] Flag: [%i, %i, %i]\n", int(i), a, b, c, (flags & 4) ? 1 : 0,
                     (flags & 2) ? 1 : 0, (flags & 1) ? 1 : 0);
                 const size_t vertexCount = mesh->fileVertices.size();
+                Face f;
+                f.a = a, f.b = b, f.c = c;
                 if (a >= vertexCount || b >= vertexCount || c >= vertexCount) {
+                    // Kept in its place, never drawn, so the material lists still name the faces after it.
                     std::snprintf(text, sizeof text, "mesh \"%s\": face %zu names a vertex beyond %zu; dropped",
                                   mesh->name.c_str(), i, vertexCount);
                     damaged(text);
-                    continue;
+                    f.a = f.b = f.c = Face::kDropped;
                 }
-                Face f;
-                f.a = a, f.b = b, f.c = c;
                 f.edgeAB = (flags & 4) ? 1 : 0, f.edgeBC = (flags & 2) ? 1 : 0, f.edgeCA = (flags & 1) ? 1 : 0;
                 mesh->faces.push_back(f);
             }
@@ -459,15 +460,17 @@ bool SceneReader::readChunk() {
             log(" Animate smoothing: %s\n", yes(flags2 & 0x0002));
             log(" Object motion blur: %s\n", yes(flags2 & 0x0010));
             log(" Morph materials: %s\n", yes(flags2 & 0x0040));
-            log("Hierarchy father: %i\n", int(int16_t(parent)));
+            log("Hierarchy father: %i\n", int(parent));  // unsigned: a root is 65535
         }
         Keyframer* first = scene->keyframer(0);
         if (first && !first->nodes.empty())
             first->nodes.back()->name = s;
         else
             damaged("object information outside a keyframer node: " + s);
+        SceneCamera* named = nullptr;  // the last camera of that name takes the node id
         for (auto& c : scene->cameras)
-            if (c->name == s) c->nodeId = nodeId;
+            if (c->name == s) named = c.get();
+        if (named) named->nodeId = nodeId;
     } else if (name == "Object pivot point") {
         Vector3 p;
         if (vec(p)) log("Position: [%.2f, %.2f, %.2f]\n", double(p.x), double(p.y), double(p.z));

@@ -23,8 +23,9 @@ class Scene;
 // The name of a chunk identifier, "Unknown" when the table has none.
 const char* chunkName(uint16_t id);
 
-// A file name as the original platform resolved it: the exact path when it exists, otherwise the entry
-// of its folder whose name matches without regard to case. Returns the exact path when neither exists.
+// File names are matched without regard to case when the exact name is missing: the exact path when it
+// exists, otherwise the entry of its folder whose name matches it ignoring case (scenes name their
+// textures as written on systems that ignore case). Returns the exact path when neither exists.
 std::string resolvePathIgnoringCase(const std::string& path);
 
 class SceneReader {

@@ -36,7 +36,12 @@ public:
     }
 
     bool open(const char* title, int w, int h, bool fullScreen, std::string& reason) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail("SDL video: ", reason);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            fail("SDL video: ", reason);
+            reason += "; run with --headless to render without a window";
+            return false;
+        }
+        if (!displayReachable(reason)) return false;
         const Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen ? Uint32(SDL_WINDOW_FULLSCREEN) : 0u);
         window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
         if (!window) return fail("SDL_CreateWindow: ", reason);
@@ -82,6 +87,23 @@ public:
     }
 
 private:
+    // SDL falls back to drivers that show nothing when no display is reachable; unless one was asked for
+    // by name (SDL_VIDEODRIVER), that is a failure to open a window.
+    static bool displayReachable(std::string& reason) {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+        if (!driver || (asked && *asked)) return true;
+        const std::string name = driver;
+        if (name != "offscreen" && name != "dummy") return true;
+        const char* x11 = SDL_getenv("DISPLAY");
+        const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+        const bool unset = !(x11 && *x11) && !(wayland && *wayland);
+        reason = std::string("no display to open a window on (") +
+                 (unset ? "DISPLAY and WAYLAND_DISPLAY are unset" : "the display named by DISPLAY or WAYLAND_DISPLAY could not be reached") +
+                 "; SDL offered only its \"" + name + "\" driver); run with --headless to render without a window";
+        return false;
+    }
+
     bool fail(const char* what, std::string& reason) {
         reason = std::string(what) + SDL_GetError();
         return false;

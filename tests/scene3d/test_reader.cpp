@@ -145,6 +145,16 @@ TEST_F(Reader, NamesComeFromTheTableAndUnknownChunksAreEntered) {
     Scene scene;
     read(bytes, scene);
     EXPECT_TRUE(scene.meshes.empty());
+
+    // Garbage and empty files draw nothing; besides the log, one line on stderr names the file and why.
+    for (const std::string junk : {"not a scene", ""}) {
+        const std::string path = write({junk.begin(), junk.end()}, "junk.3ds");
+        ::testing::internal::CaptureStderr();
+        FX_3ds fx(512, 384, path);
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(path + ": " + (junk.empty() ? "the file is empty" : "the file holds no main chunk")),
+                  std::string::npos) << err;
+    }
 }
 
 TEST_F(Reader, DamagedFilesKeepWhatWasReadAndNeverReadOutside) {
@@ -187,11 +197,30 @@ TEST_F(Reader, DamagedFilesKeepWhatWasReadAndNeverReadOutside) {
         EXPECT_FALSE(problems.empty()) << c.what;
         EXPECT_FALSE(scene.materials.empty()) << c.what;  // read before the damage: kept
         for (const auto& m : scene.meshes)
-            for (const Face& f : m->faces) {
-                EXPECT_LT(f.a, m->fileVertices.size()) << c.what;
-                EXPECT_LT(f.c, m->fileVertices.size()) << c.what;
-            }
+            for (const Face& f : m->faces)  // in range, or kept in place with no corner at all
+                EXPECT_TRUE((f.a < m->fileVertices.size() && f.b < m->fileVertices.size() &&
+                             f.c < m->fileVertices.size()) ||
+                            (f.a == Face::kDropped && f.b == Face::kDropped && f.c == Face::kDropped))
+                    << c.what;
     }
+}
+
+TEST_F(Reader, FaceNumbersNodeIdsAndParentsAreKeptAsTheFileGivesThem) {
+    tds::SceneData s = testScene();
+    s.meshes[0].faces[0].a = 900;                     // dropped, yet still face 0:
+    s.meshes[0].groups = {{"plain", {1}}, {"stone", {2}}};  // the groups keep naming faces 1 and 2
+    s.cameras.push_back(s.cameras[0]);                // two cameras named "cam": the last takes the node id
+    const std::string path = write(tds::write3ds(s));
+    FX_3ds fx(512, 384, path);
+    const Mesh& m = *fx.scene.meshes[0];
+    ASSERT_EQ(m.faces.size(), 3u);
+    EXPECT_EQ(m.faces[0].a, Face::kDropped);
+    EXPECT_EQ(m.faces[1].material, 1);
+    EXPECT_EQ(m.faces[2].material, 0);
+    ASSERT_EQ(fx.scene.cameras.size(), 2u);
+    EXPECT_EQ(fx.scene.cameras[0]->nodeId, -1);
+    EXPECT_EQ(fx.scene.cameras[1]->nodeId, 2);
+    EXPECT_NE(text(dir / "scene.txt").find("Hierarchy father: 65535\n"), std::string::npos);  // a root, unsigned
 }
 
 TEST_F(Reader, AMissingTextureEndsTheShowAndAReadOnlyFolderMeansNoLog) {
