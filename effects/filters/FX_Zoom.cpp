@@ -34,9 +34,9 @@ FX_Zoom::FX_Zoom(uint32_t width, uint32_t height, int) : Effect(width, height) {
     for (uint32_t y = 0; y < height; ++y) rows.push_back(tap(int(y), int(height)));
 }
 
-// The walk is column by column in the original; rows in memory order read the same values, because the
-// only samples whose state differs between the two orders (column 1 for x = 0, row 1 for y = 0) carry
-// weight 0.
+// Contract: the result is that of a column-by-column walk in place. Rows in memory order read the same
+// values, because the only samples whose state differs between the two orders (column 1 for x = 0, row 1
+// for y = 0) carry weight 0.
 void FX_Zoom::render() {
     uint32_t* P = targetFrame->getPixels();
     const int W = int(width), H = int(height);

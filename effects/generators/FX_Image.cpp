@@ -33,7 +33,8 @@ void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
         const uint32_t s = src[i], d = dst[i];
         const uint32_t wd = std::min(255u, 512u - (s >> 24) - A);
         const uint32_t ws = 255u - wd;
-        // Unsigned products wrap where the original's signed ones did; the masks drop those bits.
+        // The weighted sums are defined as signed 32-bit; unsigned products wrap in the same bits, and the
+        // masks drop those that overflow.
         const uint32_t rb = (((s & 0x00FF00FFu) * ws + (d & 0x00FF00FFu) * wd) >> 8) & 0x00FF00FFu;
         const uint32_t g = (((s & 0x0000FF00u) * ws + (d & 0x0000FF00u) * wd) >> 8) & 0x0000FF00u;
         dst[i] = rb + g;

@@ -1,5 +1,6 @@
-// FX_Image: a picture layer. The source is one still image, or one image of an image list played at 25
-// images per second from the effect's start. A source larger than the effect shows a window of the
+// FX_Image: a picture layer. The source is one still image, or one image of an image list at 25 images per
+// second: image trunc(fmod(25 t + start, n)) at show time t, so a list with its window starting at s
+// begins at image trunc(fmod(26 s, n)), not at its first. A source larger than the effect shows a window of the
 // effect's size at (offsetX, offsetY), or at a fresh random place every frame with randomPosition.
 //
 // blendMode: 0 copy, 1 saturating add, 2 saturating subtract (all four bytes), 3 opacity blend. The
@@ -19,8 +20,9 @@ public:
     void update() override;  // opacity segments
     void render() override;
 
-    // The image of the sequence shown at time t: trunc(fmod(float(t * 25 + start), n)), with the float
-    // roundings of the original player. Null for an empty list or a negative index.
+    // The image of the sequence shown at time t: trunc(fmod(float(t * 25 + start), n)), the sum rounded to
+    // a float before the fmod and the remainder rounded to a float again. Null for an empty list or a
+    // negative index.
     PixelArray* sequenceImage() const;
 
     int offsetX = 0;

@@ -4,6 +4,8 @@
 // read from "sintab.dat" (512 little-endian int32: 256 sines, then 256 cosines). rotationStartU/V hold,
 // per angle, the texture coordinate (10 fraction bits) where a rotated box's walk starts, for the
 // texture size given last to loadSineTable: every rotating sprite uses the size of the one built last.
+// With these signs angle 0 shows the texture turned half a turn: the box's walk starts at its bottom-right
+// pixel with texture row 0 and, going left and up, the texture columns and rows increase.
 #pragma once
 
 #include <cstdint>

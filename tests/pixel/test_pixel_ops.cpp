@@ -93,7 +93,7 @@ TEST(PixelOps, ChannelsAndBoundsTests) {
 }
 
 TEST(Random, ReproducesTheClassicCLibrarySequence) {
-    // The documented first values of the classic C library generator seeded with 1.
+    // The first values of the classic C library generator seeded with 1.
     showSrand(1);
     const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
     for (int e : expected) EXPECT_EQ(showRand(), e);

@@ -56,7 +56,7 @@ KeyframeNode line(std::initializer_list<std::pair<int, float>> keys) {
 }
 }  // namespace
 
-TEST(Keyframer, DefaultKeysGiveTheDocumentedTangentsAndHitTheirKeys) {
+TEST(Keyframer, DefaultKeysGiveKochanekBartelsTangentsAndHitTheirKeys) {
     KeyframeNode n = line({{0, 0}, {10, 4}, {20, 12}, {30, 30}});
     // 0.5 x 0.5 x 0.75 x (P(i+1) - P(i-1)) for tension, continuity and bias 0.5, even spacing.
     expectNear(n.positionKeys[1].incoming, 0.1875f * 12, 0.1875f * 24, 0);
