@@ -1,5 +1,5 @@
 // Real-world 3DS files against the tables of two independent readers and a raw chunk walker
-// (shared/testdata/3ds). Skipped where that folder is absent.
+// (tests/data/3ds, with the files' sources and licences). Missing data is a failure, never a skip.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -38,9 +38,9 @@ const fs::path kData = SOFTSHOW_3DS_TESTDATA;
 
 struct RealFiles : ::testing::Test {
     void SetUp() override {
-        if (!fs::exists(kData / "oracle-rawmesh.tsv")) GTEST_SKIP() << "no test data at " << kData;
+        ASSERT_TRUE(fs::exists(kData / "oracle-rawmesh.tsv")) << "no test data at " << kData;
         setMessageBoxesEnabled(false);
-        // shared/ is read-only in CI and the reader writes its log beside each file: work on a copy.
+        // The reader writes its log beside each file: work on a copy, so the source tree stays clean.
         copy = fs::temp_directory_path() / ("softshow-real3ds-" + std::to_string(std::random_device{}()));
         fs::copy(kData, copy, fs::copy_options::recursive);
         for (const auto& e : fs::recursive_directory_iterator(copy)) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add);
