@@ -3,6 +3,7 @@
 
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <chrono>
 #include <cstdlib>
@@ -47,16 +48,16 @@ struct Program : ::testing::Test {
     fs::path dir;
 };
 
-struct Image {
-    explicit Image(const fs::path& path) { data = stbi_load(path.c_str(), &w, &h, &channels, 3); }
-    ~Image() { stbi_image_free(data); }
-    uint32_t at(int x, int y) const {
-        const unsigned char* p = data + (size_t(y) * size_t(w) + size_t(x)) * 3;
-        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-    }
-    unsigned char* data = nullptr;
-    int w = 0, h = 0, channels = 0;
-};
+// The 512 x 384 picture at `path` as 0xRRGGBB words; empty when it cannot be read or has another size.
+std::vector<uint32_t> picture(const fs::path& path) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* rgb = stbi_load(path.c_str(), &w, &h, &n, 3);
+    std::vector<uint32_t> words;
+    for (int i = 0; rgb && w == 512 && h == 384 && i < w * h; ++i)
+        words.push_back(uint32_t(rgb[i * 3]) << 16 | uint32_t(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2]);
+    stbi_image_free(rgb);
+    return words;
+}
 
 }  // namespace
 
@@ -64,15 +65,11 @@ TEST_F(Program, ShotOfTheBuiltInShowMatchesItsFillsAtFiveSeconds) {
     const fs::path png = dir / "out.png";
     const Result r = run("--test-show --headless --seed 1 --shot 5 " + png.string());
     ASSERT_EQ(r.status, 0) << r.output;
-    Image img(png);
-    ASSERT_NE(img.data, nullptr);
-    ASSERT_EQ(img.w, 512);
-    ASSERT_EQ(img.h, 384);
+    const std::vector<uint32_t> img = picture(png);
     // At 5 s: the base fill is 5/8 of the way from black to 0xFF8C44 = (159, 87, 42), truncated;
     // the dim layer subtracts 0x20 from each channel: (127, 55, 10); the blue flash, halfway through
     // 0x0000FF -> 0 over [4, 6), adds 127 to blue: (127, 55, 137).
-    for (int y = 0; y < img.h; ++y)
-        for (int x = 0; x < img.w; ++x) ASSERT_EQ(img.at(x, y), 0x7F3789u) << x << "," << y;
+    EXPECT_EQ(std::count(img.begin(), img.end(), 0x7F3789u), 512 * 384);
 }
 
 TEST_F(Program, FramesWritesOneNumberedPngPerGridTime) {
@@ -83,17 +80,9 @@ TEST_F(Program, FramesWritesOneNumberedPngPerGridTime) {
     EXPECT_EQ(count, 5);  // 12, 12.25, 12.5, 12.75, 13
     // At 12.5 the second palette step (0xFF8C44 -> 0x2040C0 over [8, 16)) (129, 97, 137), plus half
     // of a 0x313131 pulse (24 each).
-    Image mid(dir / "frames" / "frame_00002.png");
-    ASSERT_NE(mid.data, nullptr);
-    EXPECT_EQ(mid.at(100, 100), 0x9979A1u);
-}
-
-TEST_F(Program, DataDirectoryHoldsTheTimeMarksFile) {
-    const Result r = run("--test-show --headless --start 120 --data " + dir.string());
-    ASSERT_EQ(r.status, 0) << r.output;
-    std::ifstream marks(dir / "synch.txt");
-    EXPECT_TRUE(marks.good());
-    EXPECT_EQ(marks.peek(), std::ifstream::traits_type::eof());  // emptied, no marks
+    const std::vector<uint32_t> mid = picture(dir / "frames" / "frame_00002.png");
+    ASSERT_EQ(mid.size(), 512u * 384u);
+    EXPECT_EQ(mid[100 * 512 + 100], 0x9979A1u);
 }
 
 TEST_F(Program, BenchReportsSpeedAndMemory) {
@@ -132,18 +121,11 @@ TEST_F(Program, NoDisplayIsReportedAndEndsWithStatusZero) {
 }
 
 TEST_F(Program, MusicThatCannotPlayEndsTheShowWithTheMessage) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"empty", ""},
-        {"text", "not music at all\n"},
-        {"truncated", std::string("\xFF\xFB\x90\x64", 4) + std::string(40, '\x55')},
-    };
-    for (const auto& [what, bytes] : cases) {
-        std::ofstream(dir / "Velm_test2.mp3", std::ios::binary) << bytes;
-        const Result r = run("--test-show --headless --data " + dir.string());
-        EXPECT_EQ(r.status, 0) << what;
-        EXPECT_NE(r.output.find("Bass error!: Error(2): Can't play the file"), std::string::npos) << r.output;
-        EXPECT_NE(r.output.find("Velm_test2.mp3: "), std::string::npos) << r.output;  // and why
-    }
+    std::ofstream(dir / "Velm_test2.mp3") << "not music at all\n";  // the decoder's cases: the music tests
+    const Result r = run("--test-show --headless --data " + dir.string());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.output.find("Bass error!: Error(2): Can't play the file"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Velm_test2.mp3: "), std::string::npos) << r.output;  // and why
 }
 
 TEST_F(Program, SpectrumPrintsTheBandsOfTheMusicAtATime) {
@@ -151,16 +133,10 @@ TEST_F(Program, SpectrumPrintsTheBandsOfTheMusicAtATime) {
     const Result r = run("--spectrum 1.5 --data " + dir.string());
     ASSERT_EQ(r.status, 0) << r.output;
     std::istringstream lines(r.output);
-    int bin, peak = -1, count = 0;
-    double magnitude, best = 0;
-    while (lines >> bin >> magnitude) {
-        EXPECT_EQ(bin, count++);
-        if (magnitude > best) best = magnitude, peak = bin;
-    }
-    EXPECT_EQ(count, 512);
-    EXPECT_NEAR(peak, 23, 1);
-    EXPECT_GT(best, 0.4);
-    EXPECT_LT(best, 0.6);
+    std::vector<double> bands;
+    for (double bin, magnitude; lines >> bin >> magnitude; bands.push_back(magnitude)) EXPECT_EQ(bin, double(bands.size()));
+    ASSERT_EQ(bands.size(), 512u);
+    EXPECT_NEAR(std::max_element(bands.begin(), bands.end()) - bands.begin(), 23, 1);  // 1000 Hz at 44.1 kHz
 }
 
 TEST_F(Program, ShowTimeFollowsTheMusicPlayingOnADevice) {
@@ -168,6 +144,7 @@ TEST_F(Program, ShowTimeFollowsTheMusicPlayingOnADevice) {
     ASSERT_FALSE(writeMp3((dir / "Velm_test2.mp3").string(), sineWave(220, 0.2, 124.0, 22050, 1),
                           {22050, 1, 32, 9})
                      .empty());
+    std::ofstream(dir / "synch.txt") << "12.00\n";  // emptied at start
     const auto start = std::chrono::steady_clock::now();
     const Result r = run("--test-show --seed 1 --start 118 --data " + dir.string(),
                          "env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy");
@@ -175,9 +152,7 @@ TEST_F(Program, ShowTimeFollowsTheMusicPlayingOnADevice) {
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_GT(seconds, 3.5) << r.output;  // 4 s of music, plus start-up
     EXPECT_LT(seconds, 9.0);
-    std::ifstream marks(dir / "synch.txt");
-    EXPECT_TRUE(marks.good());
-    EXPECT_EQ(marks.peek(), std::ifstream::traits_type::eof());
+    EXPECT_EQ(fs::file_size(dir / "synch.txt"), 0u);  // in the --data folder, emptied, no marks
 }
 
 TEST_F(Program, SceneInfoSummarisesAFileAndItsDamage) {
@@ -213,7 +188,5 @@ TEST_F(Program, GalleryWritesEveryEffectAndAnIndex) {
     EXPECT_EQ(pngs, 27 * 3);
     for (const char* name : {"FX_Blur", "FX_Sticks", "FX_3ds", "FX_GridExpander (tunnel)", "fx-fractal-04.0.png"})
         EXPECT_NE(html.str().find(name), std::string::npos) << name;
-    Image tunnel(dir / "gallery" / "fx-2dtunnel-01.0.png");
-    ASSERT_NE(tunnel.data, nullptr);
-    EXPECT_EQ(tunnel.w, 512);
+    EXPECT_EQ(picture(dir / "gallery" / "fx-2dtunnel-01.0.png").size(), 512u * 384u);
 }

@@ -100,10 +100,8 @@ TEST_F(Music, DecodesTheWholeTrackAndItsSpectrumFindsTheTone) {
     player.seek(1.5f);
     player.getSpectrum(small);  // 256 frames: bin width 172 Hz, the tone falls in bin 6
     EXPECT_NEAR(argmax(small, 128), 6, 1);
-
-    MusicPlayer quiet(MusicOutput::None);
-    quiet.load(silence);
-    quiet.fetchSpectrum(0.5f, bands);
+    player.load(silence);
+    player.fetchSpectrum(0.5f, bands);
     EXPECT_TRUE(std::all_of(bands, bands + 512, [](float m) { return m == 0.0f; }));
 }
 
@@ -128,15 +126,6 @@ TEST_F(Music, DamagedFilesAreRefusedWithTheirNameAndCause) {
     const std::string cut = file("half.mp3", head(tone, fs::file_size(tone) / 2));
     ASSERT_TRUE(decodeMp3(cut, half, reason)) << reason;
     EXPECT_NEAR(half.seconds(), 1.5, 0.15);
-}
-
-TEST_F(Music, LoadingAFileThatCannotPlayEndsTheShowWithStatusZero) {
-    EXPECT_EXIT(
-        {
-            MusicPlayer player(MusicOutput::WallClock);
-            player.load((dir / "nothing-here.mp3").string());
-        },
-        ::testing::ExitedWithCode(0), "Bass error!: Error\\(2\\): Can't play the file\n\nsoftshow: .*nothing-here.mp3");
 }
 
 TEST_F(Music, NoSoundDeviceIsReportedWithAHint) {
