@@ -23,7 +23,7 @@
 #include "support/EffectHarness.h"
 #include "timeline/Timeline.h"
 
-TEST(Blur, RadiusOneSpreadsAWhitePixelOverNine) {
+TEST(Blur, RadiusOneSpreadsAWhitePixelOverNineAndRunningSumsMatchDirectSums) {
     PixelArray frame(32, 24);
     frame.fill(0);
     frame.pixels[10 * 32 + 10] = 0x00FFFFFF;
@@ -43,6 +43,15 @@ TEST(Blur, RadiusOneSpreadsAWhitePixelOverNine) {
     frame.fill(0x00336699);
     renderAt(wide, frame, 0);
     EXPECT_EQ(firstOther(frame, 0xFF336699u), -1);  // a flat picture stays flat, alpha set
+
+    PixelArray src(37, 23), a(37, 23), b(37, 23);  // running sums against direct window sums
+    fillPattern(src);
+    for (int r : {1, 2, 5, 11}) {
+        FX_Blur box(37, 23, r);
+        box.boxBlur(src.pixels, a.pixels, 37, 23, r);
+        reference::boxBlur(src.pixels, b.pixels, 37, 23, r);
+        EXPECT_EQ(firstDifference(a, b), -1) << "radius " << r;
+    }
 }
 
 TEST(MotionBlurInvertMosaic, TrailsFoldingAndBlockMeansOnSmallFrames) {
@@ -106,18 +115,7 @@ TEST(FrameBuffer, SaveKeepsTheFrameAndLoadAddsItBack) {
     EXPECT_EQ(frame.pixels[100], 0x00FFFFFFu);                   // grey plus the saved white, saturated
 }
 
-TEST(Blur, RunningSumsMatchDirectWindowSumsForEveryRadius) {
-    PixelArray src(37, 23), a(37, 23), b(37, 23);
-    fillPattern(src);
-    for (int r : {1, 2, 5, 11}) {
-        FX_Blur blur(37, 23, r);
-        blur.boxBlur(src.pixels, a.pixels, 37, 23, r);
-        reference::boxBlur(src.pixels, b.pixels, 37, 23, r);
-        EXPECT_EQ(firstDifference(a, b), -1) << "radius " << r;
-    }
-}
-
-TEST(Zoom, RowOrderWalkMatchesTheColumnOrderWalkAndMixesLeftwards) {
+TEST(Zoom, RowOrderWalkMatchesTheColumnOrderWalk) {
     PixelArray a(41, 29), b(41, 29);
     fillPattern(a);
     b.copyFrom(a);
@@ -125,13 +123,6 @@ TEST(Zoom, RowOrderWalkMatchesTheColumnOrderWalkAndMixesLeftwards) {
     renderAt(zoom, a, 0);
     reference::zoomSmear(b.pixels, 41, 29);
     EXPECT_EQ(firstDifference(a, b), -1);
-
-    PixelArray ramp(16, 16);  // red rising to the right: the smear keeps the corner and mixes leftwards
-    for (uint32_t i = 0; i < ramp.size; ++i) ramp.pixels[i] = (i % 16 * 16) << 16;
-    FX_Zoom small(16, 16, 0);
-    renderAt(small, ramp, 0);
-    EXPECT_EQ(ramp.pixels[0], 0u);
-    for (int x = 1; x < 16; ++x) EXPECT_LE(ramp.pixels[x] >> 16, uint32_t(x * 16)) << x;  // never brighter
 }
 
 TEST(Tunnel2D, DepthAndAngleTables) {
@@ -169,9 +160,7 @@ TEST(Metaballs, InverseSquareFieldClampedAt255) {
     PixelArray frame(512, 384);
     frame.fill(0);
     renderAt(one, frame, 0);  // at t = 0 the ball sits at (256, 192 + 130)
-    EXPECT_EQ(frame.pixels[222 * 512 + 256], 0x00131313u);  // distance 100: 19
-    EXPECT_EQ(frame.pixels[322 * 512 + 256], 0x00FFFFFFu);  // on the centre
-    EXPECT_EQ(frame.pixels[322 * 512 + 256 + 27], 0x00FFFFFFu);
+    EXPECT_EQ(frame.pixels[322 * 512 + 256], 0x00FFFFFFu);  // on the centre: an infinite sum, 255
     // 32 balls: the sum of 1 / (dy^2 + dx^2) with the differences in double, added up in float (at this
     // time pixel (483, 188) tells a float difference apart).
     FX_Metaballs2D all(512, 384, 32);
@@ -239,10 +228,10 @@ TEST(Sticks, GeometryColoursAndPens) {
 
     sticksPhase = 0;
     FX_Sticks sticks(512, 384);
+    FX_ShowBuffer show(512, 384, &sticks, 0);
     sticks.fill(0);
     PixelArray frame(512, 384);
     frame.fill(0x00123456);
-    FX_ShowBuffer show(512, 384, &sticks, 0);
     renderAt(sticks, frame, 0);
     EXPECT_EQ(frame.pixels[0], 0x00123456u);  // the sticks drew into their own buffer
     renderAt(show, frame, 0);
