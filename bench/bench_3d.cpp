@@ -75,7 +75,7 @@ void BM_ReadLargestRealFile(benchmark::State& state) {
         if (ext == ".3ds" && (largest.empty() || fs::file_size(it->path()) > fs::file_size(largest))) largest = it->path();
     }
     if (largest.empty()) {
-        state.SkipWithError("no real 3DS files (shared/testdata/3ds is absent)");
+        state.SkipWithError("no real 3DS files in tests/data/3ds");
         return;
     }
     for (auto _ : state) {
