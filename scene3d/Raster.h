@@ -4,13 +4,15 @@
 // tables (left and right) holding x, 1/z, u/z and v/z; each row between them is filled with a
 // depth test against the shared depthBuffer (strictly nearer wins, so the first of two equal fragments
 // stays). The textured fill divides once per pixel for perspective-correct u, v and wraps texels by mask.
+// Slopes and steps come from double differences and quotients, each rounded once to the float it is kept in.
 //
 // Decisions of ours:
 //   - corners of equal sy keep their given order (a stable sort), so the same triangle always walks the
 //     same edges;
 //   - a span of zero width (xr == xl) takes zero steps instead of dividing by zero;
 //   - rows and columns outside the 512 x 384 target, and corners that are NaN or infinite, are never
-//     written: such an edge or triangle is dropped, and huge coordinates are clipped before stepping.
+//     written: such an edge or triangle is dropped; rows and columns before the target are stepped over
+//     one addition at a time (accumulateSteps), so the first drawn values equal a walk from the corner.
 #pragma once
 
 #include <cstdint>

@@ -142,8 +142,8 @@ TEST(GridExpander, TheTextureMustBeSetAnd256By256) {
 }
 
 // The round tunnel's nodes over the show's camera path against the rule written out on its own: angles in
-// degrees times the double 0.017453293, sines and cosines kept as floats, the direction, hit point, angle
-// and its product with 256 / pi kept as floats, everything else in double.
+// degrees times the double 0.017453293, the direction, hit point, angle and its product with 256 / pi
+// kept as floats, everything else in double.
 TEST(GridExpander, TunnelNodesFollowTheRoundingRuleExactly) {
     FX_GridExpander fx(512, 384, 1);
     fx.addPositionSegment({0, 180, 0, 0, -180, 60000, 84.3f, 99.6f});
@@ -153,20 +153,12 @@ TEST(GridExpander, TunnelNodesFollowTheRoundingRuleExactly) {
         fx.isActive(t);
         fx.update();
         fx.computeNodes();
-        const Vector3 o = fx.position;
-        double cs[3], sn[3];
-        const float angles[3] = {fx.target.x, fx.target.y, fx.target.z};
-        for (int k = 0; k < 3; ++k) {
-            const float a = float(angles[k] * 0.017453293);
-            cs[k] = float(std::cos(a)), sn[k] = float(std::sin(a));
-        }
-        const double ca = cs[0], sa = sn[0], cb = cs[1], sb = sn[1], cc = cs[2], sc = sn[2];
+        const Vector3 o = fx.position, a = fx.target;
         for (int j = 0; j < 49; ++j)
             for (int i = 0; i < 65; ++i) {
-                const double x = float((i - 32) / 42.0), y = float((j - 24) / 42.0), z = 1;
-                Vector3 d(float(x * (cc * cb) + y * (sc * cb) - z * sb),
-                          float(x * (sb * sa * cc - sc * ca) + y * (cc * ca + sc * sb * sa) + z * (sa * cb)),
-                          float(x * (sc * sa + cc * sb * ca) + y * (sc * sb * ca - cc * sa) + z * (ca * cb)));
+                Vector3 d = FX_GridExpander::rotateEuler({float((i - 32) / 42.0), float((j - 24) / 42.0), 1},
+                                                         float(a.x * 0.017453293), float(a.y * 0.017453293),
+                                                         float(a.z * 0.017453293));
                 d.normalize();
                 const double a2 = double(d.x) * d.x + double(d.y) * d.y, b = 2 * (double(o.x) * d.x + double(o.y) * d.y);
                 const double c = double(o.x) * o.x + double(o.y) * o.y - 256.0 * 256.0, s = std::sqrt(b * b - 4 * a2 * c);
