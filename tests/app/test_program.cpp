@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/AudioFixtures.h"
@@ -75,9 +76,7 @@ TEST_F(Program, ShotOfTheBuiltInShowMatchesItsFillsAtFiveSeconds) {
 TEST_F(Program, FramesWritesOneNumberedPngPerGridTime) {
     const Result r = run("--test-show --frames " + (dir / "frames").string() + " --fps 4 --from 12 --to 13");
     ASSERT_EQ(r.status, 0) << r.output;
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(dir / "frames")) count += entry.path().extension() == ".png";
-    EXPECT_EQ(count, 5);  // 12, 12.25, 12.5, 12.75, 13
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "frames"), {}), 5);  // 12, 12.25, 12.5, 12.75, 13
     // At 12.5 the second palette step (0xFF8C44 -> 0x2040C0 over [8, 16)) (129, 97, 137), plus half
     // of a 0x313131 pulse (24 each).
     const std::vector<uint32_t> mid = picture(dir / "frames" / "frame_00002.png");
@@ -94,18 +93,17 @@ TEST_F(Program, BenchReportsSpeedAndMemory) {
 }
 
 TEST_F(Program, BadArgumentsExitTwoWithTheArgumentAndUsage) {
-    Result r = run("--fsp 30");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.output.find("softshow: unknown argument '--fsp'"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("usage: softshow"), std::string::npos);
-
-    r = run("--data " + (dir / "missing").string());
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.output.find("--data"), std::string::npos) << r.output;
-
-    r = run("--help");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.output.find("--shot T FILE.png"), std::string::npos);
+    const std::tuple<std::string, int, const char*, const char*> cases[] = {
+        {"--fsp 30", 2, "softshow: unknown argument '--fsp'", "usage: softshow"},
+        {"--data " + (dir / "missing").string(), 2, "--data", "usage: softshow"},
+        {"--help", 0, "--shot T FILE.png", "usage: softshow"},
+    };
+    for (const auto& [args, status, first, second] : cases) {
+        const Result r = run(args);
+        EXPECT_EQ(r.status, status) << args;
+        EXPECT_NE(r.output.find(first), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(second), std::string::npos) << r.output;
+    }
 }
 
 TEST_F(Program, NoDisplayIsReportedAndEndsWithStatusZero) {

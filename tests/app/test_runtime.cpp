@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -13,17 +14,17 @@
 
 namespace {
 
-// The live loop on the null display with a fixed-rate clock: what --headless runs.
-struct FrameLoop : ::testing::Test {
-    void SetUp() override {
+// The live loop on the null display with a fixed-rate clock (10 frames a second): what --headless runs.
+struct FrameLoop {
+    FrameLoop() {
         closeRequest = syncMarkRequest = seekBackRequest = seekForwardRequest = 0;
         timeline.setFrameSize(kFrameWidth, kFrameHeight);
         timeline.setEndTime(kShowEndTime);
         show = buildTestShow(timeline);
-        log = std::tmpfile();
     }
-    void TearDown() override { std::fclose(log); }
-    long run(float start = 0) {
+    ~FrameLoop() { std::fclose(log); }
+    long run(float start, std::initializer_list<WindowMessage> messages = {}) {
+        for (const WindowMessage& m : messages) display.inject(m);
         timeline.setStartOffset(start);
         clock.seek(timeline.useExternalTime());
         return runFrameLoop(display, timeline, clock, log);
@@ -38,45 +39,32 @@ struct FrameLoop : ::testing::Test {
     Timeline timeline{1u};
     TestShow show;
     FixedRateClock clock{10.0};
-    std::FILE* log = nullptr;
+    std::FILE* log = std::tmpfile();
 };
 
 }  // namespace
 
-TEST_F(FrameLoop, EndsOnTheFirstPassAfterAFrameAtOrPastTheEnd) {
-    // Frames at 0, 0.1, ..., the last one at the first time >= 122.
-    const long frames = run();
-    EXPECT_GE(timeline.getTime(), 122.0f);
-    EXPECT_LT(timeline.getTime(), 122.11f);
-    EXPECT_EQ(frames, 1221);
-    EXPECT_EQ(logText(), "");
+TEST(FrameLoop, EndsOnTheFirstPassAfterAFrameAtOrPastTheEndOrOnRequest) {
+    FrameLoop whole;
+    EXPECT_EQ(whole.run(0), 1221);  // frames at 0, 0.1, ..., the last one at the first time >= 122
+    EXPECT_GE(whole.timeline.getTime(), 122.0f);
+    EXPECT_LT(whole.timeline.getTime(), 122.11f);
+    EXPECT_EQ(whole.logText(), "");
+    EXPECT_EQ(FrameLoop().run(121.0f), 11);                                    // a start offset begins late
+    EXPECT_EQ(FrameLoop().run(0, {{WindowMessage::KeyDown, kKeyEscape}}), 0);  // Escape held at start: nothing
+    EXPECT_EQ(FrameLoop().run(0, {{WindowMessage::Close, 0}}), 1);  // the first present dispatches Close
 }
 
-TEST_F(FrameLoop, StartOffsetBeginsLate) {
-    const long frames = run(121.0f);
-    EXPECT_EQ(frames, 11);
-}
-
-TEST_F(FrameLoop, EscapeHeldAtStartRendersNothing) {
-    display.inject({WindowMessage::KeyDown, kKeyEscape});
-    EXPECT_EQ(run(), 0);
-}
-
-TEST_F(FrameLoop, CloseRequestEndsAtTheNextPass) {
-    display.inject({WindowMessage::Close, 0});
-    EXPECT_EQ(run(), 1);  // the first present dispatches Close; the next pass ends
-}
-
-TEST_F(FrameLoop, UpWritesTheTimeOfThePreviousFrame) {
+TEST(FrameLoop, UpWritesTheTimeOfThePreviousFrame) {
     // Three Up presses separated by other messages, each handled on its own frame.
+    FrameLoop loop;
     for (int i = 0; i < 3; ++i) {
-        display.inject({WindowMessage::KeyDown, kKeyUp});
-        for (int j = 0; j < 4; ++j) display.inject({WindowMessage::Mouse, 0});
+        loop.display.inject({WindowMessage::KeyDown, kKeyUp});
+        for (int j = 0; j < 4; ++j) loop.display.inject({WindowMessage::Mouse, 0});
     }
-    display.inject({WindowMessage::Destroy, 0});  // ends the run a couple of frames later
-    run(10.0f);
+    loop.run(10.0f, {{WindowMessage::Destroy, 0}});  // ends the run a couple of frames later
     // Up is dispatched by the present of frame k (time 10 + k/10); the next pass writes that time.
-    EXPECT_EQ(logText(), "10.00\n10.50\n11.00\n");
+    EXPECT_EQ(loop.logText(), "10.00\n10.50\n11.00\n");
 }
 
 namespace {
@@ -88,31 +76,22 @@ bool parse(std::initializer_list<const char*> args, Options& o, std::string& err
 }  // namespace
 
 TEST(CommandLine, ReadsEveryOption) {
-    Options o;
+    Options o, s;
     std::string error;
     ASSERT_TRUE(parse({}, o, error));  // no arguments: the live show from 0, seeded by the clock
-    EXPECT_EQ(o.mode, RunMode::Live);
-    EXPECT_FALSE(o.headless || o.seed.has_value());
+    EXPECT_TRUE(o.mode == RunMode::Live && !o.headless && !o.seed.has_value());
     ASSERT_TRUE(parse({"--seed", "4294967295", "--start", "12.5", "--data", "show", "--frames", "out", "--fps",
                        "25", "--from", "1", "--to", "3"},
                       o, error))
         << error;
     EXPECT_EQ(*o.seed, 4294967295u);
-    EXPECT_EQ(o.start, 12.5);
-    EXPECT_EQ(o.dataDir, "show");
     EXPECT_EQ(o.mode, RunMode::Frames);
-    EXPECT_EQ(o.framesDir, "out");
-    EXPECT_EQ(o.fps, 25.0);
-    EXPECT_EQ(o.from, 1.0);
-    EXPECT_EQ(o.to, 3.0);
-
-    Options s;
+    EXPECT_EQ(std::tie(o.dataDir, o.framesDir), std::make_tuple("show", "out"));
+    EXPECT_EQ(std::tie(o.start, o.fps, o.from, o.to), std::make_tuple(12.5, 25.0, 1.0, 3.0));
     ASSERT_TRUE(parse({"--shot", "5", "x.png", "--headless"}, s, error)) << error;
     EXPECT_EQ(s.mode, RunMode::Shot);
-    EXPECT_EQ(s.shotTime, 5.0);
     EXPECT_EQ(s.shotFile, "x.png");
-    EXPECT_EQ(s.fps, 60.0);
-    EXPECT_EQ(s.from, 0.0);
+    EXPECT_EQ(std::tie(s.shotTime, s.fps, s.from), std::make_tuple(5.0, 60.0, 0.0));  // 60 fps from 0 by default
 }
 
 TEST(CommandLine, BadArgumentsAreNamed) {

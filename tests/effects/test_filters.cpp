@@ -1,25 +1,52 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "effects/filters/FX_Contrast.h"
 #include "effects/filters/FX_FillColor.h"
 #include "effects/filters/FX_RadialBlur.h"
 #include "support/EffectHarness.h"
 
-TEST(Contrast, TableForTheShowsAngle) {
-    uint8_t t[256];
-    buildContrastTable(0.5f, t);
-    EXPECT_EQ(t[58], 0);
-    EXPECT_EQ(t[59], 1);
-    EXPECT_EQ(t[128], 128);
-    EXPECT_EQ(t[196], 252);
-    EXPECT_EQ(t[197], 255);
+TEST(Fill, CopyAddAndSubtractPerByteByModeColourFromSegmentsNoClamping) {
+    PixelArray frame(64, 48);
+    auto expectEvery = [&](auto expected, const char* what) {
+        for (uint32_t i = 0; i < frame.size; ++i) ASSERT_EQ(frame.pixels[i], expected(i)) << what << " " << i;
+    };
+    FX_FillColor copy(64, 48, 0), white(64, 48, 1), red(64, 48, 2), none(64, 48, -1);
+    copy.setPacked(0x0F0F0A);
+    white.r = white.g = white.b = 1.0f;
+    red.r = 1.0f;
+    none.setPacked(0xFFFFFF);
+    const std::pair<FX_FillColor*, uint32_t (*)(uint32_t)> cases[] = {
+        {&copy, [](uint32_t) { return 0x000F0F0Au; }},                  // the fourth byte becomes 0
+        {&white, [](uint32_t) { return 0xC0FFFFFFu; }},                 // saturated, the fourth byte kept
+        {&red, [](uint32_t i) { return 0xC0002030u + (i & 0x3F); }},  // red gone, the rest kept
+        {&none, [](uint32_t i) { return 0xC0102030u + (i & 0x3F); }},   // other modes draw nothing
+    };
+    for (const auto& [fx, expected] : cases) {
+        for (uint32_t i = 0; i < frame.size; ++i) frame.pixels[i] = 0xC0102030u + (i & 0x3F);
+        renderAt(*fx, frame, 1);
+        expectEvery(expected, "mode");
+    }
+
+    FX_FillColor fade(64, 48, 0), spill(64, 48, 0);
+    fade.addColorSegment({Color(0xFFFFFFu), Color(0x000000u), 10, 12});
+    renderAt(fade, frame, 11);
+    EXPECT_EQ(frame.pixels[0], 0x007F7F7Fu);  // half of 255, truncated
+    renderAt(fade, frame, 20);                // after the segment the colour stays
+    EXPECT_EQ(frame.pixels[0], 0x007F7F7Fu);
+    spill.g = 256.0f / 255.0f;  // no clamping: green 256 carries into red
+    renderAt(spill, frame, 1);
+    EXPECT_EQ(frame.pixels[0], 0x00010000u);
 }
 
-TEST(Contrast, QuarterTurnIsIdentityZeroIsAThresholdAndSteepAnglesFlatten) {
+TEST(Contrast, TablesForTheShowsAngleAQuarterTurnZeroAndSteepAngles) {
     uint8_t t[256];
-    buildContrastTable(0.78539819f, t);  // pi/4 as a float: tan is 1
+    buildContrastTable(0.5f, t);
+    EXPECT_EQ((std::array<int, 5>{t[58], t[59], t[128], t[196], t[197]}), (std::array<int, 5>{0, 1, 128, 252, 255}));
+    buildContrastTable(0.78539819f, t);  // pi/4 as a float: tan is 1, the identity
     for (int i = 0; i < 256; ++i) ASSERT_EQ(t[i], i);
-    buildContrastTable(0.0f, t);
+    buildContrastTable(0.0f, t);  // a threshold
     for (int i = 0; i < 256; ++i) ASSERT_EQ(t[i], i < 128 ? 0 : 255) << i;
     buildContrastTable(1.2f, t);  // f = 2.57: every entry from the line, none clipped
     EXPECT_EQ(t[0], 78);
@@ -27,9 +54,8 @@ TEST(Contrast, QuarterTurnIsIdentityZeroIsAThresholdAndSteepAnglesFlatten) {
 }
 
 TEST(Contrast, RemapsEveryChannelAndClearsTheFourthByte) {
-    PixelArray frame(16, 4);
+    PixelArray frame(16, 4), before(16, 4);
     for (uint32_t i = 0; i < frame.size; ++i) frame.pixels[i] = 0xAB000000u | (i * 0x030507u & 0xFFFFFF);
-    PixelArray before(16, 4);
     before.copyFrom(frame);
     FX_Contrast fx(16, 4);
     fx.contrast = 0.5f;
@@ -57,75 +83,20 @@ TEST(RadialBlur, CornerPixelSamplesNineRowsAndTwelveColumnsInward) {
     EXPECT_EQ(frame.pixels[1 * 512 + 1], 0u);
 }
 
-TEST(RadialBlur, ZeroStrengthKeepsColoursAndClearsTheFourthByteInside) {
-    PixelArray frame(64, 48);
+TEST(RadialBlur, ZeroStrengthKeepsColoursAndOtherStrengthsNeverReadOutside) {
+    PixelArray frame(64, 48), before(64, 48);
     fillPattern(frame);
-    PixelArray before(64, 48);
     before.copyFrom(frame);
-    FX_RadialBlur fx(64, 48, 0, 0.0f);
-    renderAt(fx, frame, 0);
+    FX_RadialBlur still(64, 48, 0, 0.0f);
+    renderAt(still, frame, 0);
     for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 64; ++x) {
-            const uint32_t was = before.pixels[y * 64 + x], now = frame.pixels[y * 64 + x];
+        for (int x = 0; x < 64; ++x) {  // the fourth byte is cleared inside the border
+            const uint32_t was = before.pixels[y * 64 + x];
             const bool border = x == 0 || y == 0 || x == 63 || y == 47;
-            ASSERT_EQ(now, border ? was : (was & 0x00FFFFFFu)) << x << "," << y;
+            ASSERT_EQ(frame.pixels[y * 64 + x], border ? was : (was & 0x00FFFFFFu)) << x << "," << y;
         }
-}
-
-TEST(RadialBlur, StrengthOutsideZeroToOneNeverReadsOutsideTheFrame) {
-    for (float s : {-3.0f, 1.5f, 40.0f}) {
-        PixelArray frame(32, 24);
-        fillPattern(frame);
-        FX_RadialBlur fx(32, 24, 0, s);
-        renderAt(fx, frame, 0);  // under the sanitizers, an out-of-frame read fails here
+    for (float s : {-3.0f, 1.5f, 40.0f}) {  // under the sanitizers, an out-of-frame read fails here
+        FX_RadialBlur fx(64, 48, 0, s);
+        renderAt(fx, frame, 0);
     }
-}
-
-namespace {
-struct Fill : ::testing::Test {
-    void SetUp() override { reset(); }
-    void reset() {
-        for (uint32_t i = 0; i < frame.size; ++i) frame.pixels[i] = 0xC0102030u + (i & 0x3F);
-    }
-    // Every word equals expected(i).
-    template <class F>
-    void expectEvery(F expected) {
-        for (uint32_t i = 0; i < frame.size; ++i) ASSERT_EQ(frame.pixels[i], expected(i)) << i;
-    }
-    PixelArray frame{64, 48};
-};
-}  // namespace
-
-TEST_F(Fill, CopyAddAndSubtractPerByteByMode) {
-    FX_FillColor copy(64, 48, 0), white(64, 48, 1), red(64, 48, 2), none(64, 48, -1);
-    copy.setPacked(0x0F0F0A);
-    renderAt(copy, frame, 1);
-    expectEvery([](uint32_t) { return 0x000F0F0Au; });  // the fourth byte becomes 0
-
-    reset();
-    white.r = white.g = white.b = 1.0f;
-    renderAt(white, frame, 1);
-    expectEvery([](uint32_t) { return 0xC0FFFFFFu; });  // saturated, the fourth byte kept
-    reset();
-    red.r = 1.0f;
-    renderAt(red, frame, 1);
-    expectEvery([](uint32_t i) { return 0xC0002030u + (i & 0x3F); });
-    reset();
-    none.setPacked(0xFFFFFF);
-    renderAt(none, frame, 1);
-    expectEvery([](uint32_t i) { return 0xC0102030u + (i & 0x3F); });
-}
-
-TEST_F(Fill, ColourFollowsItsSegmentsAndPacksWithoutClamping) {
-    FX_FillColor fade(64, 48, 0);
-    fade.addColorSegment({Color(0xFFFFFFu), Color(0x000000u), 10, 12});
-    renderAt(fade, frame, 11);
-    EXPECT_EQ(frame.pixels[0], 0x007F7F7Fu);  // half of 255, truncated
-    renderAt(fade, frame, 20);                // after the segment the colour stays
-    EXPECT_EQ(frame.pixels[0], 0x007F7F7Fu);
-
-    FX_FillColor spill(64, 48, 0);
-    spill.g = 256.0f / 255.0f;  // no clamping: green 256 carries into red
-    renderAt(spill, frame, 1);
-    EXPECT_EQ(frame.pixels[0], 0x00010000u);
 }

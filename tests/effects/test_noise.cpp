@@ -49,7 +49,7 @@ TEST_F(NoiseEffect, EachPassDrawsItsFixedCountOfNumbers) {
     }
 }
 
-TEST_F(NoiseEffect, RowSwapWithAmountZeroMovesThePictureDownOneRow) {
+TEST_F(NoiseEffect, RowSwapWithAmountZeroMovesDownOneRowAnd64TakesRowsNearby) {
     FX_Noise fx(512, 384, 0x100);
     fillPattern(frame);
     PixelArray before(512, 384);
@@ -57,10 +57,8 @@ TEST_F(NoiseEffect, RowSwapWithAmountZeroMovesThePictureDownOneRow) {
     renderAt(fx, frame, 0);
     EXPECT_EQ(firstDifference(frame.pixels, before.pixels, 512), -1);  // row 0 takes row 0 (-1 becomes 0)
     EXPECT_EQ(firstDifference(frame.pixels + 512, before.pixels, 383 * 512), -1);
-}
 
-TEST_F(NoiseEffect, RowSwapWithAmount64TakesRowsFromYMinus33ToYPlus31) {
-    FX_Noise fx(512, 384, 0x100);
+    // Amount 64 (from its segment): each row takes a row between y - 33 and y + 31, wrapping at the bottom.
     fx.addAmountSegment({64, 0, 0.0f, 10.0f});
     for (int y = 0; y < 384; ++y)
         for (int x = 0; x < 512; ++x) frame.pixels[y * 512 + x] = uint32_t(y);  // each row holds its number
@@ -76,7 +74,7 @@ TEST_F(NoiseEffect, RowSwapWithAmount64TakesRowsFromYMinus33ToYPlus31) {
     }
 }
 
-TEST_F(NoiseEffect, GrainIsMaskedByTheColourAndBandsWithOffsetZeroStay) {
+TEST_F(NoiseEffect, GrainIsMaskedByTheColourBandsWithOffsetZeroStayScratchesAreGrey) {
     FX_Noise grain(512, 384, 0x01);
     grain.setAmount(200);
     grain.setPacked(0xFF0000);  // only red can grow
@@ -96,9 +94,8 @@ TEST_F(NoiseEffect, GrainIsMaskedByTheColourAndBandsWithOffsetZeroStay) {
     before.copyFrom(frame);
     renderAt(bands, frame, 3.7f);
     EXPECT_EQ(firstDifference(frame, before), -1);
-}
 
-TEST_F(NoiseEffect, ScratchesAddGreyThroughTheBlendMode) {
+    // Scratches through blend mode 1: grey added in at most 20 columns.
     FX_Noise fx(512, 384, 0x10);
     fx.setBlendMode(1);
     frame.fill(0);
@@ -110,5 +107,7 @@ TEST_F(NoiseEffect, ScratchesAddGreyThroughTheBlendMode) {
         touched += w != 0;
     }
     EXPECT_GT(touched, 0);
-    EXPECT_LE(touched, 20 * 384);
+    EXPECT_LE(touched, 20 * 384);  // 20 columns at most
 }
+
+

@@ -60,12 +60,9 @@ TEST_F(Images, DecodeToBlueGreenRedAlphaWords) {
     list.add(path("alpha.png"));  // the same file twice: two images
     ASSERT_EQ(list.count, 4);
     const PixelArray& a = *list.get(0);
-    EXPECT_EQ(a.width, 3u);
-    EXPECT_EQ(a.height, 2u);
-    EXPECT_EQ(a.pixels[0], 0xFFFF0000u);
-    EXPECT_EQ(a.pixels[1], 0x8000FF00u);
-    EXPECT_EQ(a.pixels[2], 0x000000FFu);
-    EXPECT_EQ(a.pixels[3], 0x04010203u);
+    EXPECT_EQ(a.width * 10 + a.height, 32u);
+    EXPECT_EQ((std::vector<uint32_t>(a.pixels, a.pixels + 4)),
+              (std::vector<uint32_t>{0xFFFF0000u, 0x8000FF00u, 0x000000FFu, 0x04010203u}));  // alpha, red, green, blue
     EXPECT_NE(list.get(3), list.get(0));
     EXPECT_EQ(list.get(3)->pixels[4], a.pixels[4]);
 
@@ -75,11 +72,8 @@ TEST_F(Images, DecodeToBlueGreenRedAlphaWords) {
     EXPECT_EQ(big.pixels[1], 0xFF000000u | 21u << 16 | 28u << 8 | 35u);  // bytes 3, 4, 5 of the rows
 
     const uint32_t j = list.get(2)->pixels[32 * 64 + 32];
-    EXPECT_NEAR(int(j >> 16 & 255), 200, 3);
-    EXPECT_NEAR(int(j >> 8 & 255), 100, 3);
-    EXPECT_NEAR(int(j & 255), 50, 3);
+    for (auto [shift, value] : {std::pair{16, 200}, {8, 100}, {0, 50}}) EXPECT_NEAR(int(j >> shift & 255), value, 3);
     EXPECT_EQ(j >> 24, 255u);
-
     EXPECT_EQ(list.get(-1), nullptr);
     EXPECT_EQ(list.get(4), nullptr);
 }
@@ -95,17 +89,14 @@ TEST_F(Images, BadFilesAreRefusedBeforeAnyLargeAllocation) {
         write("huge.png", pngHeader(100000, 100000)),
         write("wide.png", pngHeader(kMaxImageSide + 1, 1)),
     };
+    DecodedImage image;
+    std::string reason;
     for (const std::string& p : cases) {
-        DecodedImage image;
-        std::string reason;
         EXPECT_FALSE(decodeImageFile(p, image, reason)) << p;
         EXPECT_EQ(reason.rfind(p + ": ", 0), 0u) << reason;
         EXPECT_TRUE(image.words.empty());
     }
     // stb refuses 100000 x 100000 itself; a size it would take but we do not is named by ours.
-    DecodedImage image;
-    std::string reason;
-    decodeImageFile(path("wide.png"), image, reason);
     EXPECT_NE(reason.find("too large (16385 x 1)"), std::string::npos) << reason;
 }
 

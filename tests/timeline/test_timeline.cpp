@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pixel/Random.h"
@@ -100,8 +101,7 @@ TEST_F(TimelineTest, LoadingBeforeTheSaverSeesThePreviousFrame) {
     EXPECT_EQ(loader.loaded, 0x100u);  // one frame late
 
     Probe stray("stray", 0x9);
-    stray.layerMode = 1;
-    stray.layerIndex = 7;  // names no layer: the layer step is skipped
+    stray.layerMode = 1, stray.layerIndex = 7;  // names no layer: the layer step is skipped
     stray.setTimeWindow(0, 100);
     stray.layerCopy[0] = 0xDEADu;
     timeline.addEffect(&stray);
@@ -113,8 +113,7 @@ TEST_F(TimelineTest, EveryFrameFetchesTheSpectrumAndClearsDepth) {
     struct Ramp : SpectrumSource {
         void fetchSpectrum(float showTime, float* bands) override {
             for (int i = 0; i < kSpectrumBands; ++i) bands[i] = float(i + calls);
-            ++calls;
-            lastTime = showTime;
+            ++calls, lastTime = showTime;
         }
         int calls = 0;
         float lastTime = -1;
@@ -126,12 +125,9 @@ TEST_F(TimelineTest, EveryFrameFetchesTheSpectrumAndClearsDepth) {
     timeline.useExternalTime();
     timeline.renderFrame(0);
     timeline.renderFrame(7.5f);
-    EXPECT_EQ(ramp.calls, 2);
-    EXPECT_EQ(ramp.lastTime, 7.5f);  // asked for the frame's show time
-    EXPECT_EQ(rawSpectrum[511], 512.0f);
-    EXPECT_EQ(rawSpectrum[600], 0.0f);
-    EXPECT_EQ(depthBuffer[0], 2147483648.0f);
-    EXPECT_EQ(depthBuffer[kDepthBufferEntries - 1], 2147483648.0f);
+    EXPECT_EQ(std::make_pair(ramp.calls, ramp.lastTime), std::make_pair(2, 7.5f));  // for the frame's show time
+    EXPECT_EQ(std::make_pair(rawSpectrum[511], rawSpectrum[600]), std::make_pair(512.0f, 0.0f));
+    EXPECT_EQ(std::make_pair(depthBuffer[0], depthBuffer[kDepthBufferEntries - 1]), std::make_pair(2147483648.0f, 2147483648.0f));
 }
 
 TEST_F(TimelineTest, ClockRules) {
@@ -144,22 +140,17 @@ TEST_F(TimelineTest, ClockRules) {
     timeline.setStartOffset(10);
     now = 2000;  // 2 s at 1000 counts per second
     timeline.renderFrame(99.0f);
-    EXPECT_EQ(p.time, 12.0f);
-    EXPECT_EQ(timeline.getTime(), 2.0f);
+    EXPECT_EQ(std::make_pair(p.time, timeline.getTime()), std::make_pair(12.0f, 2.0f));
 
     // External time: the caller's t wins whatever the counter says; the offset comes back.
     EXPECT_EQ(timeline.useExternalTime(), 10.0f);
     now = 5000;
     timeline.renderFrame(37.25f);
-    EXPECT_EQ(timeline.getTime(), 37.25f);
-    EXPECT_EQ(p.time, 37.25f);
-
-    timeline.renderFrame(121.99f);
-    EXPECT_TRUE(timeline.isRunning());
-    timeline.renderFrame(122.0f);
-    EXPECT_FALSE(timeline.isRunning());
-    timeline.renderFrame(-0.5f);
-    EXPECT_FALSE(timeline.isRunning());
+    EXPECT_EQ(std::make_pair(p.time, timeline.getTime()), std::make_pair(37.25f, 37.25f));
+    for (auto [t, running] : {std::pair{121.99f, true}, {122.0f, false}, {-0.5f, false}}) {
+        timeline.renderFrame(t);
+        EXPECT_EQ(timeline.isRunning(), running) << t;
+    }
 }
 
 TEST(TimelineSeed, AFixedSeedFixesTheRandomSequence) {
