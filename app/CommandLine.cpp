@@ -8,6 +8,7 @@
 const char* const kUsage =
     "usage: softshow [options]\n"
     "  --help                 this text\n"
+    "  --version              the program's version and the versions of the libraries it runs with\n"
     "  --seed N               seed the random generator with N (default: the calendar time)\n"
     "  --start T              begin at show time T seconds\n"
     "  --data DIR             working directory for the show's files\n"
@@ -15,13 +16,16 @@ const char* const kUsage =
     "  --no-audio             play without sound; the music position follows the wall clock\n"
     "  --test-show            play the built-in test timeline of colour fills instead of the show\n"
     "  --fps F                frames per second of --headless and offline runs (default 60)\n"
-    "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png\n"
+    "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png,\n"
+    "                         NNNNN the frame's number at that rate (10 s at 60 fps is frame_00600.png)\n"
     "  --from A --to B        offline time range in seconds (defaults 0 and 122)\n"
     "  --shot T FILE.png      offline: render from --from at --fps up to T and write the frame at T\n"
     "  --bench                offline: render the whole show as fast as possible and report speed\n"
     "  --spectrum T           print the music's 512 spectrum magnitudes at show time T (\"bin magnitude\")\n"
     "  --scene-info FILE.3ds  read a 3DS scene as the show would and print what it holds and any damage\n"
     "  --gallery DIR          render every effect alone over a test picture into DIR, with an index.html\n";
+
+const char* const kVersion = SOFTSHOW_VERSION;
 
 namespace {
 
@@ -72,6 +76,8 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
         };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "--headless") {
             o.headless = true;
         } else if (arg == "--no-audio") {
@@ -136,7 +142,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             return false;
         }
     }
-    if (o.help) return true;
+    if (o.help || o.version) return true;
     if (haveTo && o.mode != RunMode::Frames) {
         error = "--to only applies to --frames";
         return false;

@@ -11,6 +11,7 @@ enum class RunMode { Live, Frames, Shot, Bench, Spectrum, SceneInfo, Gallery };
 struct Options {
     RunMode mode = RunMode::Live;
     bool help = false;
+    bool version = false;               // --version: the program's and its libraries' versions
     bool headless = false;              // null display, no audio, fixed-rate clock
     bool noAudio = false;               // no sound device: the music position runs on the wall clock
     bool testShow = false;              // play the built-in test timeline instead of the show
@@ -28,6 +29,7 @@ struct Options {
 };
 
 extern const char* const kUsage;
+extern const char* const kVersion;  // the project version, from CMake
 
 // Fills `options`; on a bad argument returns false with a one-line `error` naming it.
 bool parseCommandLine(int argc, const char* const* argv, Options& options, std::string& error);

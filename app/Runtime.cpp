@@ -14,11 +14,12 @@
 
 long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog) {
     long frames = 0;
+    setStopSignalsGraceful(true);
     while (!display.escapeDown()) {
-        if (closeRequest) break;
+        if (closeRequest || stopSignalled()) break;
         if (!timeline.isRunning()) break;
         if (syncMarkRequest) {
-            if (syncLog) std::fprintf(syncLog, "%.2f\n", double(timeline.getTime()));
+            if (syncLog) std::fprintf(syncLog, "%.2f\n", double(timeline.getTime())), std::fflush(syncLog);
             syncMarkRequest = 0;
         }
         const float t = clock.updatePosition(timeline.getTime());
@@ -26,6 +27,7 @@ long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, 
         display.present(frame.getPixels(), int(frame.width), int(frame.height));
         ++frames;
     }
+    setStopSignalsGraceful(false);
     return frames;
 }
 
@@ -78,12 +80,15 @@ int renderFrames(Timeline& timeline, const Options& o) {
         return 1;
     }
     const long count = gridFrameCount(o.from, o.to, o.fps);
+    // Files are named by the frame's number in the whole show at this rate, so renders of different
+    // ranges into one folder never overwrite each other.
+    const long first = std::lround(o.from * o.fps);
     Progress progress("frames", count);
     for (long k = 0; k < count; ++k) {
         const float t = offlineFrameTime(o.from, o.fps, k);
         const PixelArray& frame = timeline.renderFrame(t);
-        char name[32];
-        std::snprintf(name, sizeof name, "frame_%05ld.png", k);
+        char name[40];
+        std::snprintf(name, sizeof name, "frame_%05ld.png", first + k);
         if (!savePng((std::filesystem::path(o.framesDir) / name).string(), frame)) return 1;
         progress.update(k + 1, t);
     }

@@ -17,6 +17,8 @@
 #include "platform/DisplayWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/MusicPlayer.h"
+#include "platform/Process.h"
+#include "platform/Versions.h"
 #include "scene3d/Mesh.h"
 #include "scene3d/SceneInfo.h"
 #include "timeline/ShowClock.h"
@@ -138,6 +140,11 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("softshow %s (%s)\n", kVersion, libraryVersions().c_str());
+        return 0;
+    }
+    installStopSignals();
     if (!options.dataDir.empty()) {
         // Output paths name places relative to where the user is, not to the show's folder.
         if (!options.framesDir.empty()) options.framesDir = std::filesystem::absolute(options.framesDir).string();
@@ -152,6 +159,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    std::error_code ec;
+    if (!options.testShow && !std::filesystem::exists(kShowMusicFile, ec) && !std::filesystem::exists("data", ec))
+        setFatalHint("no show files in " + std::filesystem::current_path(ec).string() +
+                     ": run `make run`, or pass --data DIR (softshow-assetgen DIR writes them)");
     const bool offline = options.mode != RunMode::Live;
     if (offline || options.headless) setMessageBoxesEnabled(false);
     switch (options.mode) {

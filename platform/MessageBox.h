@@ -7,6 +7,10 @@
 // Boxes are on by default; headless runs and tests turn them off so nothing waits for a click.
 void setMessageBoxesEnabled(bool enabled);
 
+// A line printed after every fatal report's own lines from now on ("" for none): advice that depends on
+// how the program was started, such as a folder without the show's files.
+void setFatalHint(const std::string& line);
+
 // Prints, shows the box when possible, waits for it to be closed, then ends the process with status 0.
 [[noreturn]] void reportFatal(const std::string& text, const char* caption, const std::string& reason);
 

@@ -9,6 +9,10 @@ std::unique_ptr<DisplayBackend> createWindowBackend(const char*, int, int, bool,
 
 bool showNativeMessageBox(const char*, const char*) { return false; }
 
+#include "platform/Versions.h"
+
+std::string windowBackendVersion() { return "no window backend"; }
+
 #include "platform/AudioOutput.h"
 
 std::unique_ptr<AudioOutput> openAudioOutput(int, int, AudioFeed&, std::string& reason) {

@@ -15,6 +15,7 @@ public:
     }
 
     bool open(int rate, int channels, AudioFeed& feed, std::string& reason) {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // SIGINT and SIGTERM are ours (platform/Process)
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             reason = std::string("SDL audio: ") + SDL_GetError();
             return false;

@@ -5,6 +5,7 @@
 
 #include "platform/DisplayBackend.h"
 #include "platform/MessageBox.h"
+#include "platform/Versions.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ public:
     }
 
     bool open(const char* title, int w, int h, bool fullScreen, std::string& reason) {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // SIGINT and SIGTERM are ours (platform/Process)
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             fail("SDL video: ", reason);
             reason += "; run with --headless to render without a window";
@@ -66,7 +68,7 @@ public:
         SDL_Event e;
         if (!SDL_PollEvent(&e)) return false;
         switch (e.type) {
-            case SDL_QUIT: m = {WindowMessage::Close, 0}; break;  // last window closed, or SIGINT/SIGTERM
+            case SDL_QUIT: m = {WindowMessage::Close, 0}; break;  // the last window closed
             case SDL_WINDOWEVENT:
                 m = {e.window.event == SDL_WINDOWEVENT_CLOSE ? WindowMessage::Close : WindowMessage::Other, 0};
                 break;
@@ -124,6 +126,13 @@ std::unique_ptr<DisplayBackend> createWindowBackend(const char* title, int width
     return display;
 }
 
+std::string windowBackendVersion() {
+    SDL_version v;
+    SDL_GetVersion(&v);
+    return "SDL " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
+}
+
 bool showNativeMessageBox(const char* text, const char* caption) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) == 0;
 }

@@ -26,8 +26,8 @@ struct Result {
     std::string output;  // stdout and stderr together
 };
 
-Result run(const std::string& args, const std::string& env = "") {
-    const std::string command = env + " " + SOFTSHOW_EXE + " " + args + " 2>&1";
+Result run(const std::string& args, const std::string& env = "", const std::string& exe = SOFTSHOW_EXE) {
+    const std::string command = env + " " + exe + " " + args + " 2>&1";
     Result r{-1, {}};
     std::FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
@@ -79,7 +79,7 @@ TEST_F(Program, FramesWritesOneNumberedPngPerGridTime) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "frames"), {}), 5);  // 12, 12.25, 12.5, 12.75, 13
     // At 12.5 the second palette step (0xFF8C44 -> 0x2040C0 over [8, 16)) (129, 97, 137), plus half
     // of a 0x313131 pulse (24 each).
-    const std::vector<uint32_t> mid = picture(dir / "frames" / "frame_00002.png");
+    const std::vector<uint32_t> mid = picture(dir / "frames" / "frame_00050.png");  // 12.5 s at 4 fps
     ASSERT_EQ(mid.size(), 512u * 384u);
     EXPECT_EQ(mid[100 * 512 + 100], 0x9979A1u);
 }
@@ -116,6 +116,24 @@ TEST_F(Program, NoDisplayIsReportedAndEndsWithStatusZero) {
         EXPECT_NE(r.output.find("--headless"), std::string::npos) << driver << r.output;  // and what to do
         EXPECT_FALSE(fs::exists(dir / "synch.txt"));  // nothing after the failed display
     }
+}
+
+TEST_F(Program, VersionToolHelpAndAFolderWithoutTheShow) {
+    const std::string tools = SOFTSHOW_TOOLS_DIR;
+    const std::tuple<std::string, std::string, const char*> cases[] = {
+        {SOFTSHOW_EXE, "--version", "softshow 0."}, {SOFTSHOW_EXE, "--version", "libmpg123"},
+        {tools + "/softshow-assetgen", "--help", "usage: softshow-assetgen [DIR]"},
+        {tools + "/softshow-sintab", "--help", "usage: softshow-sintab [FILE]"},
+    };
+    for (const auto& [exe, args, text] : cases) {
+        const Result r = run(args, "cd " + dir.string() + " &&", exe);
+        EXPECT_EQ(r.status, 0) << exe;
+        EXPECT_NE(r.output.find(text), std::string::npos) << r.output;
+    }
+    EXPECT_TRUE(fs::is_empty(dir));  // no folder named --help, no sintab file
+    const Result r = run("--headless --data " + dir.string());  // the show, from a folder without its files
+    EXPECT_NE(r.output.find("Error: Texture file not found!"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("softshow: no show files in " + dir.string() + ": run `make run`"), std::string::npos) << r.output;
 }
 
 TEST_F(Program, MusicThatCannotPlayEndsTheShowWithTheMessage) {

@@ -108,7 +108,9 @@ TEST_F(RealFiles, CountsMatchTheOracles) {
             ASSERT_LT(at, ours.size()) << r[4];
             const KeyframeNode& n = *ours[at++];
             EXPECT_EQ(n.type, types.at(r[2])) << r[4];
-            if (r[4].find("\\x") == std::string::npos) EXPECT_EQ(n.name, r[4]);  // escaped names are not compared
+            if (r[4].find("\\x") == std::string::npos) {  // escaped names are not compared
+                EXPECT_EQ(n.name, r[4]);
+            }
             EXPECT_EQ(std::make_pair(long(n.positionKeys.size()), long(n.rotationKeys.size())),
                       std::make_pair(std::max(0L, number(r[6])), std::max(0L, number(r[7])))) << r[4];
             if (number(r[10]) >= 0) {
