@@ -15,6 +15,10 @@ const char* const kUsage =
     "  --headless             no window and no audio; the clock advances 1/fps per frame\n"
     "  --no-audio             play without sound; the music position follows the wall clock\n"
     "  --test-show            play the built-in test timeline of colour fills instead of the show\n"
+    "  --scale N              window of N x 512 by N x 384 (default: the largest fitting 80% of the desktop)\n"
+    "  --smooth               filter the scaled picture linearly instead of keeping sharp pixels\n"
+    "  --fullscreen           cover the desktop (F11 or Alt+Enter toggles)\n"
+    "  --timing               print the times from launch to the first picture and to the music\n"
     "  --fps F                frames per second of --headless and offline runs (default 60)\n"
     "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png,\n"
     "                         NNNNN the frame's number at that rate (10 s at 60 fps is frame_00600.png)\n"
@@ -84,6 +88,21 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             o.noAudio = true;
         } else if (arg == "--test-show") {
             o.testShow = true;
+        } else if (arg == "--smooth") {
+            o.smooth = true;
+        } else if (arg == "--fullscreen") {
+            o.fullScreen = true;
+        } else if (arg == "--timing") {
+            o.timing = true;
+        } else if (arg == "--scale") {
+            double scale;
+            if (!need(1) || !number(scale, next)) return false;
+            if (!(scale >= 1 && scale <= 16 && scale == std::floor(scale))) {
+                error = "--scale: a whole number from 1 to 16: '" + std::string(next) + "'";
+                return false;
+            }
+            o.scale = int(scale);
+            ++i;
         } else if (arg == "--gallery") {
             if (!need(1) || !setMode(RunMode::Gallery, "--gallery")) return false;
             o.galleryDir = next;

@@ -15,6 +15,10 @@ struct Options {
     bool headless = false;              // null display, no audio, fixed-rate clock
     bool noAudio = false;               // no sound device: the music position runs on the wall clock
     bool testShow = false;              // play the built-in test timeline instead of the show
+    int scale = 0;                      // window size in frame pixels; 0: the largest fitting 80% of the desktop
+    bool smooth = false;                // linear filtering of the scaled frame instead of sharp pixels
+    bool fullScreen = false;            // the window covers the desktop
+    bool timing = false;                // print launch-to-first-picture and launch-to-music times
     std::optional<uint32_t> seed;       // replaces the calendar-time seed
     double start = 0;                   // show time of the first live frame
     std::string dataDir;                // working directory for every relative path

@@ -12,8 +12,35 @@
 #include "platform/Process.h"
 #include "platform/WindowMessages.h"
 
+namespace {
+
+// The show time a jump key asks for, from the time of the last frame; -1 when none is pending. While
+// paused, Left and Right jump here too (the music player applies them only while it plays).
+float requestedJump(float previous, bool paused) {
+    const int jump = jumpRequest;
+    jumpRequest = 0;
+    float target = -1;
+    if (jump == kJumpForward) target = float(double(previous) + 10.0);
+    if (jump == kJumpBack) target = float(std::max(0.0, double(previous) - 10.0));
+    if (jump == kJumpHome) target = 0;
+    if (paused && (seekBackRequest || seekForwardRequest)) {
+        target = float(std::max(0.0, double(previous) + (seekForwardRequest ? 2.0 : -2.0)));
+        seekBackRequest = seekForwardRequest = 0;
+    }
+    return target;
+}
+
+std::string pausedTitle(float t) {
+    char title[64];
+    std::snprintf(title, sizeof title, "SoftShow: paused at %.2f s", double(t));
+    return title;
+}
+
+}  // namespace
+
 long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog) {
     long frames = 0;
+    bool paused = false;
     setStopSignalsGraceful(true);
     while (!display.escapeDown()) {
         if (closeRequest || stopSignalled()) break;
@@ -22,9 +49,24 @@ long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, 
             if (syncLog) std::fprintf(syncLog, "%.2f\n", double(timeline.getTime())), std::fflush(syncLog);
             syncMarkRequest = 0;
         }
-        const float t = clock.updatePosition(timeline.getTime());
+        if (pauseRequest) {
+            pauseRequest = 0;
+            paused = !paused;
+            clock.setPaused(paused);
+            display.setTitle(paused ? pausedTitle(timeline.getTime()) : std::string("SoftShow"));
+        }
+        float t = paused ? timeline.getTime() : clock.updatePosition(timeline.getTime());
+        const float jump = requestedJump(timeline.getTime(), paused);
+        if (jump >= 0) {
+            clock.seek(jump);  // past the end: the frame at that time ends the show
+            t = jump;
+        } else if (paused) {  // the last frame stays; nothing is computed until a key or an expose
+            display.idle(100);
+            continue;
+        }
         PixelArray& frame = timeline.renderFrame(t);
         display.present(frame.getPixels(), int(frame.width), int(frame.height));
+        if (paused) display.setTitle(pausedTitle(t));
         ++frames;
     }
     setStopSignalsGraceful(false);

@@ -14,7 +14,9 @@ constexpr float kShowEndTime = 122.0f;
 // Runs until Escape (down or pressed since the last look, tested before the first pass and after every
 // pass), the close request, SIGINT or SIGTERM, or the first pass after a frame at or past the end time.
 // Up writes the time of the previous frame to `syncLog` as "%.2f\n", flushed at once so a killed run
-// keeps its marks. Returns the number of frames rendered.
+// keeps its marks. Space pauses (the clock and the music stop, the last frame stays, the loop waits for
+// input) and resumes; Page Up and Page Down jump 10 s forth and back, Home to 0, Left and Right 2 s
+// (while playing the music player applies those). Returns the number of frames rendered.
 long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog);
 
 // Offline modes; each returns the process exit status.

@@ -1,10 +1,12 @@
 // softshow: plays the show in a window locked to its music, or renders it offline.
 //
-// Start-up order: display, timeline (seeds the random generator), show content, frame size and end time,
-// "synch.txt" emptied, music loaded and started, show time switched to the music position and the music
-// sought to the start offset, the music handed to the timeline as its spectrum source, sync log opened.
+// Start-up order: display; the sound device, then the music decoded on another thread while the timeline
+// (which seeds the random generator) and the show content load; "synch.txt" emptied; the first picture
+// presented; the music started, the show time switched to the music position and the music sought to the
+// start offset, the music handed to the timeline as its spectrum source; sync log opened.
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -14,6 +16,7 @@
 #include "app/Runtime.h"
 #include "app/ShowScript.h"
 #include "app/TestShow.h"
+#include "platform/AudioTrack.h"
 #include "platform/DisplayWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/MusicPlayer.h"
@@ -90,34 +93,60 @@ int printSpectrum(const Options& o) {
 }
 
 int runLive(const Options& o) {
-    DisplayWindow display("SoftShow", nullptr, false, kFrameWidth, kFrameHeight,
-                          o.headless ? DisplayKind::Null : DisplayKind::Window);
+    DisplayWindow display("SoftShow", nullptr, o.fullScreen, kFrameWidth, kFrameHeight,
+                          o.headless ? DisplayKind::Null : DisplayKind::Window, WindowLayout{o.scale, o.smooth, o.fullScreen});
+    const MusicOutput output =
+        o.headless ? MusicOutput::None : o.noAudio ? MusicOutput::WallClock : MusicOutput::Device;
+    MusicPlayer music(output);
+    // The sound device is opened first; the file is decoded on another thread while the pictures and
+    // scenes load.
+    const bool withMusic = haveMusic(o);
+    struct Decoded {
+        AudioTrack track;
+        bool ok = false;
+        std::string reason;
+    };
+    std::future<Decoded> decoding;
+    if (withMusic) {
+        music.openOutput();
+        decoding = std::async(std::launch::async, [] {
+            Decoded d;
+            d.ok = decodeMp3(kShowMusicFile, d.track, d.reason);
+            return d;
+        });
+    }
     setupShowView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
     Programme programme = build(*timeline, o);
     timeline->setStartOffset(float(o.start));
-
     if (std::FILE* f = std::fopen("synch.txt", "w")) std::fclose(f);
+    const float offset = timeline->useExternalTime();
 
-    const MusicOutput output =
-        o.headless ? MusicOutput::None : o.noAudio ? MusicOutput::WallClock : MusicOutput::Device;
-    MusicPlayer music(output);
+    // In a window the first picture goes up at once; the music starts when it is decoded.
+    SilentSpectrum silence;
+    timeline->setSpectrumSource(&silence);
+    if (!o.headless) {
+        const PixelArray& first = timeline->renderFrame(offset);
+        display.present(first.getPixels(), int(first.width), int(first.height));
+    }
+    const double firstPicture = secondsSinceLaunch();
+
     FixedRateClock fixedRate(o.fps);
     WallClock wallClock;
-    SilentSpectrum silence;
     ShowClock* clock = o.headless ? static_cast<ShowClock*>(&fixedRate) : &wallClock;
-    SpectrumSource* spectrum = &silence;
-    if (haveMusic(o)) {
-        music.load(kShowMusicFile);
+    if (withMusic) {
+        Decoded d = decoding.get();
+        music.adopt(std::move(d.track), d.ok, d.reason);
         music.play();
         music.enableMusicTime(2.0f);
         if (!o.headless) clock = &music;
-        spectrum = &music;
+        timeline->setSpectrumSource(&music);
     }
-    const float offset = timeline->useExternalTime();
     music.seek(offset);
     clock->seek(offset);
-    timeline->setSpectrumSource(spectrum);
+    if (o.timing)
+        std::fprintf(stderr, "timing: first picture %.3f s after launch, music started %.3f s after launch\n",
+                     firstPicture, withMusic ? secondsSinceLaunch() : -1.0);
     std::FILE* syncLog = std::fopen("synch.txt", "a+");
 
     runFrameLoop(display, *timeline, *clock, syncLog);

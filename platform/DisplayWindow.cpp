@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "platform/DisplayBackend.h"
 #include "platform/MessageBox.h"
 #include "platform/null/NullDisplay.h"
 
-DisplayWindow::DisplayWindow(const char* title, void* existingWindow, bool full, int w, int h, DisplayKind kind)
+DisplayWindow::DisplayWindow(const char* title, void* existingWindow, bool full, int w, int h, DisplayKind kind,
+                             WindowLayout layout)
     : width(w), height(h), fullScreen(full) {
     closeRequest = 0;
     if (kind == DisplayKind::Null) {
@@ -16,20 +16,37 @@ DisplayWindow::DisplayWindow(const char* title, void* existingWindow, bool full,
         return;
     }
     std::string reason = "adopting an existing window is not supported";
-    if (!existingWindow) backend = createWindowBackend(title, w, h, full, reason);
+    layout.fullScreen = layout.fullScreen || full;
+    if (!existingWindow) backend = createWindowBackend(title, w, h, layout, reason);
     if (!backend) reportFatal("Failed to Init DirectDraw", "Error", reason);
 }
 
 DisplayWindow::~DisplayWindow() = default;
+
+void DisplayWindow::dispatch(const WindowMessage& message) {
+    if (message.type == WindowMessage::Expose) backend->redraw();
+    windowProcedure(message, posted);
+}
 
 bool DisplayWindow::present(const uint32_t* pixels, int w, int h) {
     WindowMessage message;
     const bool taken = posted.take(message) || backend->poll(message);
     if (taken && message.type == WindowMessage::Quit) return false;
     backend->show(pixels, w, h);
-    if (taken) windowProcedure(message, posted);
+    if (taken) dispatch(message);
     return true;
 }
+
+void DisplayWindow::idle(int milliseconds) {
+    backend->wait(milliseconds);
+    WindowMessage message;
+    while (posted.take(message) || backend->poll(message)) {
+        if (message.type == WindowMessage::Quit) closeRequest = 1;
+        dispatch(message);
+    }
+}
+
+void DisplayWindow::setTitle(const std::string& title) { backend->setTitle(title.c_str()); }
 
 bool DisplayWindow::escapeDown() { return backend->escapeDown(); }
 

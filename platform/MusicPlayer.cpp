@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <thread>
+#include <utility>
 
 #include "platform/MessageBox.h"
 #include "platform/WindowMessages.h"
@@ -40,12 +41,25 @@ void MusicPlayer::reportError(const std::string& text) {
 }
 
 void MusicPlayer::load(const std::string& path) {
+    openOutput();
+    AudioTrack track;
+    std::string reason;
+    const bool ok = decodeMp3(path, track, reason);
+    adopt(std::move(track), ok, reason);
+}
+
+void MusicPlayer::openOutput() {
     // The device first, at the usual CD format: a machine without one says so whatever the file holds.
     if (output == MusicOutput::Device) openDevice(44100, 2);
-    if (!decodeMp3(path, decoded, lastErrorReason)) {
+}
+
+void MusicPlayer::adopt(AudioTrack&& track, bool decodedOk, const std::string& reason) {
+    if (!decodedOk) {
+        lastErrorReason = reason;
         lastError = kMusicFileError;
         reportError("Can't play the file");
     }
+    decoded = std::move(track);
     if (output == MusicOutput::Device && (decoded.rate != 44100 || decoded.channels != 2)) {
         device.reset();  // reopened at the track's own format, which the backend converts
         openDevice(decoded.rate, decoded.channels);
@@ -137,6 +151,21 @@ float MusicPlayer::updatePosition(float previous) {
         position = originFrame;
     }
     return decoded.rate > 0 ? float(double(position) / decoded.rate) : 0.0f;
+}
+
+void MusicPlayer::setPaused(bool paused) {
+    if (!paused) {
+        play();
+        return;
+    }
+    {
+        Guard lock(device.get());
+        const int64_t heard = wrap(heardFrame());
+        playing = false;
+        setCursor(heard);
+        position = heard;
+    }
+    if (device) device->pause(true);
 }
 
 void MusicPlayer::stopAll() {

@@ -46,6 +46,10 @@ public:
     // Opens the sound output first (fatal: "Can't initialize device"), then decodes the file (fatal:
     // "Can't play the file"); a track that is not 44.1 kHz stereo reopens the output at its own format.
     void load(const std::string& path);
+    // load() in two steps, so the file can be decoded (decodeMp3) on another thread in between, while
+    // the show loads: openOutput() first, then adopt() with what the decoding gave.
+    void openOutput();
+    void adopt(AudioTrack&& track, bool decodedOk, const std::string& reason);
     // Tracker modules are not supported: the same as load().
     void loadWithModuleFallback(const std::string& path);
     bool play();
@@ -53,6 +57,9 @@ public:
     void seek(float seconds) override;
     float updatePosition(float previous) override;
     void stopAll() override;
+    // Paused: the output stops and the position stays at what was heard; resumed: playback goes on from
+    // exactly there (the part of a device buffer that was never heard is played again).
+    void setPaused(bool paused) override;
     void setVolume(int percent);           // 0..100
     void getSpectrum(float* magnitudes);   // 128 magnitudes of a 256-frame window at the position
     // Slides the playback rate down to 1000 Hz over 500 ms, then after 300 ms fades out over 200 ms,

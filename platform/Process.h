@@ -12,3 +12,6 @@ bool stderrIsTerminal();
 void installStopSignals();
 void setStopSignalsGraceful(bool graceful);
 bool stopSignalled();
+
+// Seconds since the process was started (from the kernel's start time, 10 ms steps); -1 when unknown.
+double secondsSinceLaunch();

@@ -4,6 +4,8 @@ int closeRequest = 0;
 int syncMarkRequest = 0;
 int seekBackRequest = 0;
 int seekForwardRequest = 0;
+int pauseRequest = 0;
+int jumpRequest = 0;
 
 bool MessageQueue::post(const WindowMessage& m) {
     if (tail - head == kCapacity) return false;
@@ -27,6 +29,10 @@ void windowProcedure(const WindowMessage& message, MessageQueue& posted) {
                 case kKeyLeft: seekBackRequest = 1; break;
                 case kKeyUp: syncMarkRequest = 1; break;
                 case kKeyRight: seekForwardRequest = 1; break;
+                case kKeySpace: pauseRequest = 1; break;
+                case kKeyPageUp: jumpRequest = kJumpForward; break;
+                case kKeyPageDown: jumpRequest = kJumpBack; break;
+                case kKeyHome: jumpRequest = kJumpHome; break;
                 default: break;
             }
             break;

@@ -12,9 +12,17 @@ extern int closeRequest;        // window closed (Escape too, one message later)
 extern int syncMarkRequest;     // Up: write a time mark; read by the frame loop
 extern int seekBackRequest;     // Left; read by the music position update
 extern int seekForwardRequest;  // Right; read by the music position update
+extern int pauseRequest;        // Space: pause or resume; read by the frame loop
+extern int jumpRequest;         // Page Up +10 s, Page Down -10 s, Home to 0 s; read by the frame loop
+
+// jumpRequest values; 0 is none.
+enum : int { kJumpForward = 1, kJumpBack = 2, kJumpHome = 3 };
 
 // Virtual key codes of the keys the show reacts to.
-enum : int { kKeyEscape = 0x1B, kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27 };
+enum : int {
+    kKeyEscape = 0x1B, kKeySpace = 0x20, kKeyPageUp = 0x21, kKeyPageDown = 0x22, kKeyHome = 0x24,
+    kKeyLeft = 0x25, kKeyUp = 0x26, kKeyRight = 0x27
+};
 
 struct WindowMessage {
     enum Type : uint8_t {
@@ -23,6 +31,7 @@ struct WindowMessage {
         Close,    // sets the close request
         KeyDown,  // `key` holds the virtual key; auto-repeat sends more
         Mouse,    // moves and clicks: nothing
+        Expose,   // the window needs its picture again (shown, resized, uncovered): the display redraws
         Quit,     // present() shows nothing and returns false
         Other     // anything else: ignored
     };

@@ -10,7 +10,7 @@ packages=(
   libstb-dev                         # image decoding and PNG output
   libmp3lame-dev fonts-dejavu-core   # asset generator: music encoding, type
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils xfonts-base  # real-window tests on a virtual display (fonts: message boxes)
+  xvfb xauth xdotool x11-utils x11-apps xfonts-base  # real-window tests: virtual display, keys, screenshots (xwd), box fonts
 )
 
 missing=()

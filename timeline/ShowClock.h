@@ -14,19 +14,31 @@ public:
     // The show time for the next frame; `previous` is the time of the last one.
     virtual float updatePosition(float previous) = 0;
     virtual void stopAll() {}
+    // Stops the time where it stands (and the music with it) or lets it run on from there.
+    virtual void setPaused(bool paused) = 0;
 };
 
 // Seconds since the last seek, plus the seek target.
 class WallClock : public ShowClock {
 public:
-    void seek(float seconds) override { origin = seconds; timer = FrameTimer(); }
+    void seek(float seconds) override {
+        origin = seconds;
+        timer = FrameTimer();
+    }
     float updatePosition(float) override {
+        if (paused) return origin;
         timer.update();
         return float(double(origin) + double(timer.getTime()));
+    }
+    void setPaused(bool p) override {
+        if (p == paused) return;
+        seek(updatePosition(0));  // paused: the time stands at the origin; resumed: it runs on from there
+        paused = p;
     }
 
 private:
     float origin = 0;
+    bool paused = false;
     FrameTimer timer;
 };
 
@@ -36,6 +48,7 @@ public:
     explicit FixedRateClock(double fps_) : fps(fps_) {}
     void seek(float seconds) override { origin = seconds; frame = 0; }
     float updatePosition(float) override { return float(double(origin) + double(frame++) / fps); }
+    void setPaused(bool) override {}  // time only moves when a frame asks for it
 
 private:
     double fps;

@@ -2,7 +2,7 @@
 #include "platform/DisplayBackend.h"
 #include "platform/MessageBox.h"
 
-std::unique_ptr<DisplayBackend> createWindowBackend(const char*, int, int, bool, std::string& reason) {
+std::unique_ptr<DisplayBackend> createWindowBackend(const char*, int, int, const WindowLayout&, std::string& reason) {
     reason = "this build has no window backend (configured with SOFTSHOW_WITH_SDL=OFF); use --headless";
     return nullptr;
 }

@@ -1,6 +1,8 @@
-// The SDL2 window backend: a fixed-size window whose client area is the frame, a streaming texture in
-// SDL_PIXELFORMAT_ARGB8888 (the frame's own word layout, so no conversion) drawn without blending, and
-// SDL's event queue translated into window messages one at a time.
+// The SDL2 window backend: a resizable window, a streaming texture in SDL_PIXELFORMAT_ARGB8888 (the
+// frame's own word layout, so no conversion) drawn without blending through the renderer's logical size
+// (the frame as large as fits, aspect kept, black bars; nearest-neighbour unless smoothing is asked for),
+// and SDL's event queue translated into window messages one at a time. F11 and Alt+Enter toggle full
+// screen at the desktop's resolution here, below the show's own keys.
 #include <SDL.h>
 
 #include "platform/DisplayBackend.h"
@@ -22,6 +24,10 @@ int virtualKey(SDL_Keycode key) {
         case SDLK_LEFT: return kKeyLeft;
         case SDLK_UP: return kKeyUp;
         case SDLK_RIGHT: return kKeyRight;
+        case SDLK_SPACE: return kKeySpace;
+        case SDLK_PAGEUP: return kKeyPageUp;
+        case SDLK_PAGEDOWN: return kKeyPageDown;
+        case SDLK_HOME: return kKeyHome;
         default: return 0;
     }
 }
@@ -36,7 +42,7 @@ public:
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
-    bool open(const char* title, int w, int h, bool fullScreen, std::string& reason) {
+    bool open(const char* title, int w, int h, const WindowLayout& layout, std::string& reason) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // SIGINT and SIGTERM are ours (platform/Process)
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             fail("SDL video: ", reason);
@@ -44,25 +50,38 @@ public:
             return false;
         }
         if (!displayReachable(reason)) return false;
-        const Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen ? Uint32(SDL_WINDOW_FULLSCREEN) : 0u);
-        window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+        const int scale = layout.scale > 0 ? layout.scale : fittingScale(w, h);
+        const Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE;
+        window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w * scale, h * scale, flags);
         if (!window) return fail("SDL_CreateWindow: ", reason);
+        SDL_SetWindowMinimumSize(window, w / 4, h / 4);
         renderer = SDL_CreateRenderer(window, -1, 0);
         if (!renderer) return fail("SDL_CreateRenderer: ", reason);
+        SDL_RenderSetLogicalSize(renderer, w, h);  // scaled to fit, aspect kept, the rest black
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, layout.smooth ? "linear" : "nearest");  // read at creation
         texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
         if (!texture) return fail("SDL_CreateTexture: ", reason);
         SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);  // the fourth byte is not alpha here
-        if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
+        if (layout.fullScreen) toggleFullScreen();
         SDL_AddEventWatch(watchEscape, &escapePressed);
         return true;
     }
 
-    void show(const uint32_t* pixels, int w, int h) override {
+    void show(const uint32_t* pixels, int w, int) override {  // the texture has the frame's size
         SDL_UpdateTexture(texture, nullptr, pixels, w * 4);
-        const SDL_Rect rect{0, 0, w, h};
-        SDL_RenderCopy(renderer, texture, &rect, &rect);
+        redraw();
+    }
+
+    void redraw() override {
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+        SDL_RenderClear(renderer);
+        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
         SDL_RenderPresent(renderer);
     }
+
+    void wait(int milliseconds) override { SDL_WaitEventTimeout(nullptr, milliseconds); }
+
+    void setTitle(const char* title) override { SDL_SetWindowTitle(window, title); }
 
     bool poll(WindowMessage& m) override {
         SDL_Event e;
@@ -70,9 +89,24 @@ public:
         switch (e.type) {
             case SDL_QUIT: m = {WindowMessage::Close, 0}; break;  // the last window closed
             case SDL_WINDOWEVENT:
-                m = {e.window.event == SDL_WINDOWEVENT_CLOSE ? WindowMessage::Close : WindowMessage::Other, 0};
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE: m = {WindowMessage::Close, 0}; break;
+                    case SDL_WINDOWEVENT_EXPOSED:
+                    case SDL_WINDOWEVENT_SIZE_CHANGED: m = {WindowMessage::Expose, 0}; break;
+                    default: m = {WindowMessage::Other, 0}; break;
+                }
                 break;
-            case SDL_KEYDOWN: m = {WindowMessage::KeyDown, virtualKey(e.key.keysym.sym)}; break;
+            case SDL_KEYDOWN: {
+                const SDL_Keycode key = e.key.keysym.sym;
+                const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+                if (key == SDLK_F11 || (alt && (key == SDLK_RETURN || key == SDLK_KP_ENTER))) {
+                    if (!e.key.repeat) toggleFullScreen();
+                    m = {WindowMessage::Other, 0};
+                } else {
+                    m = {WindowMessage::KeyDown, virtualKey(key)};
+                }
+                break;
+            }
             case SDL_MOUSEMOTION:
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP: m = {WindowMessage::Mouse, 0}; break;
@@ -89,6 +123,37 @@ public:
     }
 
 private:
+    // The largest whole factor whose window fits in 80% of the desktop; 1 when nothing larger fits.
+    static int fittingScale(int w, int h) {
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) return 1;
+        int scale = 1;
+        while (w * (scale + 1) * 5 <= desktop.w * 4 && h * (scale + 1) * 5 <= desktop.h * 4) ++scale;
+        return scale;
+    }
+
+    // Full screen at the desktop's resolution. The window is also moved and sized to the desktop by hand,
+    // so it covers the screen where no window manager acts on the full-screen request; leaving restores
+    // the windowed place and size.
+    void toggleFullScreen() {
+        SDL_Rect desktop;
+        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &desktop) != 0) return;
+        fullScreen = !fullScreen;
+        if (fullScreen) {
+            SDL_GetWindowPosition(window, &windowed.x, &windowed.y);
+            SDL_GetWindowSize(window, &windowed.w, &windowed.h);
+            SDL_SetWindowPosition(window, desktop.x, desktop.y);
+            SDL_SetWindowSize(window, desktop.w, desktop.h);
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        } else {
+            SDL_SetWindowFullscreen(window, 0);
+            SDL_SetWindowSize(window, windowed.w, windowed.h);
+            SDL_SetWindowPosition(window, windowed.x, windowed.y);
+        }
+        SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
+        redraw();
+    }
+
     // SDL falls back to drivers that show nothing when no display is reachable; unless one was asked for
     // by name (SDL_VIDEODRIVER), that is a failure to open a window.
     static bool displayReachable(std::string& reason) {
@@ -115,14 +180,16 @@ private:
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     bool escapePressed = false;
+    bool fullScreen = false;
+    SDL_Rect windowed{0, 0, 0, 0};  // place and size to come back to from full screen
 };
 
 }  // namespace
 
-std::unique_ptr<DisplayBackend> createWindowBackend(const char* title, int width, int height, bool fullScreen,
-                                                    std::string& reason) {
+std::unique_ptr<DisplayBackend> createWindowBackend(const char* title, int width, int height,
+                                                    const WindowLayout& layout, std::string& reason) {
     auto display = std::make_unique<SdlDisplay>();
-    if (!display->open(title, width, height, fullScreen, reason)) return nullptr;
+    if (!display->open(title, width, height, layout, reason)) return nullptr;
     return display;
 }
 

@@ -122,6 +122,7 @@ TEST_F(Program, VersionToolHelpAndAFolderWithoutTheShow) {
     const std::string tools = SOFTSHOW_TOOLS_DIR;
     const std::tuple<std::string, std::string, const char*> cases[] = {
         {SOFTSHOW_EXE, "--version", "softshow 0."}, {SOFTSHOW_EXE, "--version", "libmpg123"},
+        {SOFTSHOW_EXE, "--test-show --headless --timing --start 121.9", "timing: first picture "},
         {tools + "/softshow-assetgen", "--help", "usage: softshow-assetgen [DIR]"},
         {tools + "/softshow-sintab", "--help", "usage: softshow-sintab [FILE]"},
     };
@@ -130,6 +131,7 @@ TEST_F(Program, VersionToolHelpAndAFolderWithoutTheShow) {
         EXPECT_EQ(r.status, 0) << exe;
         EXPECT_NE(r.output.find(text), std::string::npos) << r.output;
     }
+    fs::remove(dir / "synch.txt");
     EXPECT_TRUE(fs::is_empty(dir));  // no folder named --help, no sintab file
     const Result r = run("--headless --data " + dir.string());  // the show, from a folder without its files
     EXPECT_NE(r.output.find("Error: Texture file not found!"), std::string::npos) << r.output;

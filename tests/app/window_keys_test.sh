@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# A real window on a virtual X display: press Up three times, then Escape. The program must have written
-# the three time marks to synch.txt before it ends (each is flushed as it is made) and end with status 0.
-# Then SIGTERM must end a program waiting in a message box at once. Exits 77 (skipped) only when Xvfb
-# cannot run here.
+# Real windows on a virtual 1280 x 1024 X display (Xvfb), driven with xdotool and read back with xwd:
+#  1. keys: Up three times, then Escape. The three time marks are on disk before Escape (each is flushed
+#     as it is made) and the program ends with status 0.
+#  2. view: at --scale 2 the window is 1024 x 768; paused and moved to 10 s (Space, Home, Page Up) it
+#     shows exactly the --shot frame at 10 s enlarged twice, nearest-neighbour; paused, the picture stays
+#     and the process uses (almost) no processor time; Space resumes; F11 covers the screen with the frame
+#     as large as fits, centred, black bars.
+#  3. SIGTERM ends a program waiting in a message box at once.
+# Usage: window_keys_test.sh SOFTSHOW WINDOW_SHOT. Exits 77 (skipped) only when Xvfb cannot run here.
 set -u
 exe=$1
-for tool in Xvfb xdotool xwininfo; do
+shot=$2
+for tool in Xvfb xdotool xwininfo xwd; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
@@ -17,13 +23,14 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+fail() { echo "FAIL: $*"; for f in "$work"/*.log; do echo "--- $f"; cat "$f"; done; exit 1; }
 
 # A free display number: Xvfb prints the one it took (-displayfd).
-Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.err" &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 if ! [ -s "$work/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-  echo "SKIP: Xvfb could not start:"; cat "$work/xvfb.log"; exit 77
+  echo "SKIP: Xvfb could not start:"; cat "$work/xvfb.err"; exit 77
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
 echo "Xvfb on $DISPLAY"
@@ -31,45 +38,73 @@ echo "Xvfb on $DISPLAY"
 # Under the sanitizer build, the X11/D-Bus libraries behind the window leave allocations LeakSanitizer
 # reports at exit; they are not ours, and the rest of the suite keeps leak detection on.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-"$exe" --test-show --seed 1 --data "$work" >"$work/out.log" 2>&1 &
-show_pid=$!
-wid=$(timeout 20 xdotool search --sync --name '^SoftShow$' | head -n1)
-if [ -z "$wid" ]; then echo "FAIL: no window appeared"; cat "$work/out.log"; exit 1; fi
-xdotool windowfocus --sync "$wid"
-sleep 0.3
+
+# Starts the program with the given arguments and waits for its window; sets show_pid and wid.
+start() {
+  "$exe" "$@" >"$work/run.log" 2>&1 &
+  show_pid=$!
+  wid=$(timeout 20 xdotool search --sync --name '^SoftShow' | head -n1)
+  [ -n "$wid" ] || fail "no window appeared for $*"
+  xdotool windowfocus --sync "$wid"
+  sleep 0.3
+}
+# Waits up to 10 s for the program to end; sets status (124: still running).
+finish() {
+  status=124
+  for _ in $(seq 100); do
+    if ! kill -0 "$show_pid" 2>/dev/null; then wait "$show_pid"; status=$?; show_pid=""; return; fi
+    sleep 0.1
+  done
+}
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$show_pid/stat"; }
+
+# 1. Keys and time marks.
+start --test-show --seed 1 --data "$work"
 for _ in 1 2 3; do xdotool key Up; sleep 0.3; done
 marks_while_running=$(wc -l <"$work/synch.txt")
 xdotool key Escape
-
-status=124
-for _ in $(seq 100); do
-  if ! kill -0 "$show_pid" 2>/dev/null; then wait "$show_pid"; status=$?; show_pid=""; break; fi
-  sleep 0.1
-done
-cat "$work/out.log"
-if [ "$status" -ne 0 ]; then echo "FAIL: exit status $status (124: still running 10 s after Escape)"; exit 1; fi
-lines=$(wc -l <"$work/synch.txt")
+finish
+[ "$status" -eq 0 ] || fail "exit status $status after Escape (124: still running 10 s later)"
 echo "synch.txt:"; cat "$work/synch.txt"
-if [ "$lines" -ne 3 ]; then echo "FAIL: expected 3 time marks, found $lines"; exit 1; fi
-if [ "$marks_while_running" -ne 3 ]; then echo "FAIL: $marks_while_running marks on disk while running"; exit 1; fi
-if grep -qvE '^[0-9]+\.[0-9]{2}$' "$work/synch.txt"; then echo "FAIL: a line is not a time with two decimals"; exit 1; fi
+[ "$(wc -l <"$work/synch.txt")" -eq 3 ] || fail "expected 3 time marks"
+[ "$marks_while_running" -eq 3 ] || fail "$marks_while_running marks on disk while running"
+grep -qvE '^[0-9]+\.[0-9]{2}$' "$work/synch.txt" && fail "a line is not a time with two decimals"
 
-# A folder without the show's files: the program waits in the "Texture file not found!" box.
+# 2. Scaling, pause, jumps, full screen.
+"$exe" --test-show --headless --seed 1 --shot 10 "$work/shot10.png" >"$work/shot.log" 2>&1 || fail "--shot 10"
+start --test-show --seed 1 --no-audio --scale 2 --data "$work"
+xdotool key space; sleep 0.2; xdotool key Home; sleep 0.2; xdotool key Prior; sleep 0.5
+title=$(xdotool getwindowname "$wid")
+[ "$title" = "SoftShow: paused at 10.00 s" ] || fail "title '$title'"
+xwd -silent -id "$wid" >"$work/a.xwd"
+[ "$("$shot" size "$work/a.xwd")" = "1024 768" ] || fail "window size $("$shot" size "$work/a.xwd")"
+"$shot" scaled "$work/a.xwd" "$work/shot10.png" || fail "the paused window is not the frame at 10 s enlarged twice"
+before=$(cpu_ticks); sleep 0.5; after=$(cpu_ticks)
+xwd -silent -id "$wid" >"$work/b.xwd"
+"$shot" same "$work/a.xwd" "$work/b.xwd" || fail "the picture changed while paused"
+[ $((after - before)) -le 5 ] || fail "$((after - before)) ticks of processor time in 0.5 s paused"
+xdotool key space; sleep 0.5
+xwd -silent -id "$wid" >"$work/c.xwd"
+"$shot" same "$work/b.xwd" "$work/c.xwd" && fail "the picture did not move after Space resumed"
+xdotool key F11; sleep 0.7
+xwd -silent -id "$wid" >"$work/d.xwd"
+[ "$("$shot" size "$work/d.xwd")" = "1280 1024" ] || fail "full screen window is $("$shot" size "$work/d.xwd")"
+[ "$("$shot" box "$work/d.xwd")" = "0 32 1280 960" ] || fail "full screen picture at $("$shot" box "$work/d.xwd")"
+xdotool key Escape
+finish
+[ "$status" -eq 0 ] || fail "exit status $status after Escape in full screen"
+
+# 3. A folder without the show's files: the program waits in the "Texture file not found!" box.
 mkdir "$work/empty"
-"$exe" --data "$work/empty" >"$work/box.log" 2>&1 &
+"$exe" --no-audio --data "$work/empty" >"$work/box.log" 2>&1 &
 show_pid=$!
 box=""
 for _ in $(seq 200); do  # the box has no window class, so it is found by its title in the window tree
   xwininfo -root -tree 2>/dev/null | grep -q '"Error"' && { box=yes; break; }
   sleep 0.1
 done
-if [ -z "$box" ]; then echo "FAIL: no message box appeared"; cat "$work/box.log"; exit 1; fi
+[ -n "$box" ] || fail "no message box appeared"
 kill -TERM "$show_pid"
-status=124
-for _ in $(seq 20); do
-  if ! kill -0 "$show_pid" 2>/dev/null; then wait "$show_pid"; status=$?; show_pid=""; break; fi
-  sleep 0.1
-done
-cat "$work/box.log"
-if [ "$status" -ne 143 ]; then echo "FAIL: status $status after SIGTERM in a message box (143 expected within 2 s)"; exit 1; fi
+finish
+[ "$status" -eq 143 ] || fail "status $status after SIGTERM in a message box (143 expected at once)"
 echo "PASS"
