@@ -11,7 +11,6 @@
 
 #include "effects/filters/FX_Blur.h"
 #include "effects/filters/FX_Contrast.h"
-#include "effects/filters/FX_DiscoMosaic.h"
 #include "effects/filters/FX_FillColor.h"
 #include "effects/filters/FX_FrameBuffer.h"
 #include "effects/filters/FX_Invert.h"
@@ -30,7 +29,6 @@
 #include "effects/generators/FX_Parallax.h"
 #include "effects/generators/FX_ShowBuffer.h"
 #include "effects/generators/FX_Sprite.h"
-#include "effects/generators/FX_SpriteRotate.h"
 #include "effects/generators/FX_Sticks.h"
 #include "effects/generators/FX_VLines.h"
 #include "platform/PngWriter.h"
@@ -97,8 +95,11 @@ struct Entry {
     const char* about;
     // Builds the effects to stack over the test picture; returns them in stacking order.
     std::function<std::vector<std::unique_ptr<Effect>>(Assets&)> build;
-    bool overPicture = true;
+    bool overPicture = true;  // over the moving test picture, else over a dark fill
 };
+
+// Effects of the library that draw nothing: listed once, not rendered.
+constexpr const char* kPlaceholders[] = {"FX_SpriteRotate", "FX_DiscoMosaic"};
 
 template <class T, class... Args>
 std::unique_ptr<Effect> make(Args&&... args) {
@@ -109,6 +110,15 @@ std::vector<std::unique_ptr<Effect>> one(std::unique_ptr<Effect> e) {
     std::vector<std::unique_ptr<Effect>> v;
     v.push_back(std::move(e));
     return v;
+}
+
+// The gallery's textured cube; `mode` -999 keeps the scene's own render mode, others are pushed to its
+// meshes (with `rate` faces a second for the build-up modes).
+std::unique_ptr<Effect> cube(Assets& a, int mode, float rate) {
+    auto e = std::make_unique<FX_3ds>(512u, 384u, a.dir + "/cube.3ds");
+    e->objectRenderMode = mode;
+    e->objectRenderValue = rate;
+    return e;
 }
 
 // An effect that draws into its own buffer, followed by the one that shows that buffer.
@@ -193,9 +203,11 @@ std::vector<Entry> entries() {
              e->setBlendMode(0);
              return one(std::move(e));
          }, false},
-        {"FX_3ds", "a textured cube in the textured mode", [](Assets& a) {
-             auto e = std::make_unique<FX_3ds>(512u, 384u, a.dir + "/cube.3ds");
-             return one(std::move(e));
+        {"FX_3ds", "a textured cube in the textured mode", [](Assets& a) { return one(cube(a, -999, 0)); }},
+        {"FX_3ds (flat)", "render mode 1: flat faces lit by their normal", [](Assets& a) { return one(cube(a, 1, 0)); }},
+        {"FX_3ds (wireframe)", "render mode 7: anti-aliased edges", [](Assets& a) { return one(cube(a, 7, 0)); }},
+        {"FX_3ds (build-up)", "render mode -2: the faces appear three a second, as wires", [](Assets& a) {
+             return one(cube(a, -2, 3.0f));
          }},
         {"FX_Blur", "box blur, radius 4", [](Assets&) { return one(make<FX_Blur>(4)); }},
         {"FX_MotionBlur", "trails behind a moving sprite", [](Assets& a) {
@@ -225,16 +237,17 @@ std::vector<Entry> entries() {
              e->setSourceImage(&a.texture);
              return shown(std::move(e), 0);
          }},
-        {"FX_Fractal", "Mandelbrot zoom (shown with FX_ShowBuffer)", [](Assets&) {
-             zoomX = zoomY = -1.0;
+        {"FX_Fractal", "Mandelbrot zoom, 0.85 per frame (shown with FX_ShowBuffer; started wide, so the three"
+                       " frames fall where the edge of the set is still detailed)", [](Assets&) {
+             zoomX = zoomY = -40.0;
              return shown(make<FX_Fractal>(), 0);
          }},
         {"FX_Metaballs2D", "eight metaballs added to the picture", [](Assets&) { return one(make<FX_Metaballs2D>(8)); }},
         {"FX_Brownian", "a new random walk every frame", [](Assets&) { return one(make<FX_Brownian>()); }},
-        {"FX_Lights", "a pulsing glow (shown added with FX_ShowBuffer)", [](Assets& a) {
+        {"FX_Lights", "its texture as a pulsing glow from the top left (shown added with FX_ShowBuffer)", [](Assets& a) {
              lightPhase = 0;
              auto e = make<FX_Lights>();
-             e->setSourceImage(&a.sprite);
+             e->setSourceImage(&a.texture);
              return shown(std::move(e), 1);
          }},
         {"FX_Sticks", "swinging mirrored sticks painting trails (shown with FX_ShowBuffer)", [](Assets&) {
@@ -243,8 +256,6 @@ std::vector<Entry> entries() {
              e->fill(0);  // its own buffer starts blue, like every effect's; the trails read better on black
              return shown(std::move(e), 1);
          }},
-        {"FX_SpriteRotate", "a placeholder: draws nothing", [](Assets&) { return one(make<FX_SpriteRotate>()); }},
-        {"FX_DiscoMosaic", "a placeholder: draws nothing", [](Assets&) { return one(make<FX_DiscoMosaic>()); }},
     };
 }
 
@@ -275,6 +286,53 @@ bool writeAssets(Assets& a) {
     return tds::write3dsFile(a.dir + "/cube.3ds", cube, reason);
 }
 
+// What every effect is drawn over: the test picture with a glow crossing it (so that even a filter
+// that does not move shows three different frames), or a dark fill.
+struct Background {
+    Background(Assets& a, bool overPicture, Timeline& timeline) {
+        picture.setSourceImage(&a.picture);
+        glow.setSourceImage(&a.sprite);
+        glow.setOpacity(255);
+        glow.addPosition2DSegment({-64, 40, 448, 260, 0, 4});
+        dark.setPacked(0x101820);
+        std::vector<Effect*> layers{&dark};
+        if (overPicture) layers = {&picture, &glow};
+        for (Effect* e : layers) {
+            e->setTimeWindow(0, 10);
+            timeline.addEffect(e);
+        }
+    }
+    FX_Image picture{512, 384, nullptr};
+    FX_Sprite glow{512, 384, nullptr, 8};
+    FX_FillColor dark{512, 384, 0};
+};
+
+// Renders `timeline` at 25 frames a second from 0 and writes the frames at `shots` as `names`.
+bool renderShots(Timeline& timeline, const std::vector<float>& shots, const std::vector<std::string>& paths) {
+    size_t shot = 0;
+    for (int k = 0; shot < shots.size(); ++k) {
+        const float t = float(k / double(kFps));
+        const PixelArray& frame = timeline.renderFrame(t);
+        if (t + 1e-4f < shots[shot]) continue;
+        std::string reason;
+        if (!writePng(paths[shot], frame.pixels, 512, 384, reason)) {
+            std::fprintf(stderr, "softshow: %s\n", reason.c_str());
+            return false;
+        }
+        ++shot;
+    }
+    return true;
+}
+
+Timeline galleryTimeline(SpectrumSource& spectrum) {
+    Timeline timeline(1u);
+    timeline.setFrameSize(512, 384);
+    timeline.setEndTime(10);
+    timeline.useExternalTime();
+    timeline.setSpectrumSource(&spectrum);
+    return timeline;
+}
+
 }  // namespace
 
 int writeGallery(const std::string& dir) {
@@ -291,51 +349,45 @@ int writeGallery(const std::string& dir) {
         std::fprintf(stderr, "softshow: cannot write the gallery's assets in %s\n", assets.dir.c_str());
         return 1;
     }
+    SweepSpectrum spectrum;
+    const std::vector<float> shots(std::begin(kShots), std::end(kShots));
+    int written = 0;
+    // The two sources alone at the first shot time: the "before" of every row.
+    for (bool overPicture : {true, false}) {
+        Timeline timeline = galleryTimeline(spectrum);
+        Background background(assets, overPicture, timeline);
+        const std::string name = overPicture ? "before-picture.png" : "before-dark.png";
+        if (!renderShots(timeline, {kShots[0]}, {(fs::path(dir) / name).string()})) return 1;
+        ++written;
+    }
     std::ofstream html(fs::path(dir) / "index.html");
     html << "<!doctype html>\n<html><head><meta charset=\"utf-8\"><title>SoftShow effect gallery</title>\n"
             "<style>body{background:#111;color:#ddd;font-family:sans-serif}img{width:256px;margin:2px}"
-            "td{vertical-align:top;padding:6px}</style></head><body>\n<h1>SoftShow effect gallery</h1>\n"
-            "<p>Each effect alone over a test picture, 25 frames per second, seed 1, at 1, 2.5 and 4 seconds.</p>\n"
-            "<table>\n";
-    int written = 0;
+            "td{vertical-align:top;padding:6px}.before{opacity:.8}</style></head><body>\n<h1>SoftShow effect gallery</h1>\n"
+            "<p>Each effect alone over a moving test picture (or a dark fill), 25 frames per second, seed 1: the "
+            "source alone at 1 s, then the effect at 1, 2.5 and 4 seconds.</p>\n<table>\n";
     for (const Entry& entry : entries()) {
-        Timeline timeline(1u);
-        timeline.setFrameSize(512, 384);
-        timeline.setEndTime(10);
-        timeline.useExternalTime();
-        SweepSpectrum spectrum;
-        timeline.setSpectrumSource(&spectrum);
-        FX_Image base(512, 384, nullptr);
-        base.setSourceImage(&assets.picture);
-        FX_FillColor dark(512, 384, 0);
-        dark.setPacked(0x101820);
-        Effect& background = entry.overPicture ? static_cast<Effect&>(base) : static_cast<Effect&>(dark);
-        background.setTimeWindow(0, 10);
-        timeline.addEffect(&background);
+        Timeline timeline = galleryTimeline(spectrum);
+        Background background(assets, entry.overPicture, timeline);
         std::vector<std::unique_ptr<Effect>> effects = entry.build(assets);
         for (auto& e : effects) {
             e->setTimeWindow(0, 10);
             timeline.addEffect(e.get());
         }
-        html << "<tr><td><b>" << entry.name << "</b><br>" << entry.about << "</td><td>";
-        size_t shot = 0;
-        for (int k = 0; shot < std::size(kShots); ++k) {
-            const float t = float(k / double(kFps));
-            const PixelArray& frame = timeline.renderFrame(t);
-            if (t + 1e-4f < kShots[shot]) continue;
-            const std::string name = fileName(entry.name, kShots[shot]);
-            std::string reason;
-            if (!writePng((fs::path(dir) / name).string(), frame.pixels, 512, 384, reason)) {
-                std::fprintf(stderr, "softshow: %s\n", reason.c_str());
-                return 1;
-            }
-            html << "<img src=\"" << name << "\" alt=\"" << entry.name << " at " << kShots[shot] << " s\">";
-            ++shot;
-            ++written;
+        std::vector<std::string> paths;
+        html << "<tr><td><b>" << entry.name << "</b><br>" << entry.about << "</td><td><img class=\"before\" src=\""
+             << (entry.overPicture ? "before-picture.png" : "before-dark.png") << "\" alt=\"before\">";
+        for (float t : kShots) {
+            paths.push_back((fs::path(dir) / fileName(entry.name, t)).string());
+            html << "<img src=\"" << fileName(entry.name, t) << "\" alt=\"" << entry.name << " at " << t << " s\">";
         }
         html << "</td></tr>\n";
+        if (!renderShots(timeline, shots, paths)) return 1;
+        written += int(paths.size());
     }
-    html << "</table></body></html>\n";
+    html << "</table>\n<p>Placeholders in the library that draw nothing:";
+    for (const char* name : kPlaceholders) html << " " << name;
+    html << ".</p>\n</body></html>\n";
     std::printf("gallery: %d pictures and index.html in %s\n", written, dir.c_str());
     return html ? 0 : 1;
 }
