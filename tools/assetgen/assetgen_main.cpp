@@ -7,17 +7,15 @@
 
 #include "tools/assetgen/ShowAssets.h"
 #include "tools/assetgen/SineTableFile.h"
+#include "tools/assetgen/ToolArguments.h"
 
 int main(int argc, char** argv) {
-    const std::string arg = argc > 1 ? argv[1] : "";
-    if (arg == "--help" || arg == "-h" || argc > 2 || (!arg.empty() && arg[0] == '-')) {
-        std::fprintf(arg == "--help" || arg == "-h" ? stdout : stderr,
-                     "usage: softshow-assetgen [DIR]\n"
-                     "  writes every file of the show (pictures, scenes, sintab.dat, the music) into DIR\n"
-                     "  (default build/show); the same bytes on every run\n");
-        return arg == "--help" || arg == "-h" ? 0 : 2;
-    }
-    const std::string dir = arg.empty() ? "build/show" : arg;
+    if (const auto status = usageStatus(argc, argv,
+                                        "usage: softshow-assetgen [DIR]\n"
+                                        "  writes every file of the show (pictures, scenes, sintab.dat, the music) into DIR\n"
+                                        "  (default build/show); the same bytes on every run\n"))
+        return *status;
+    const std::string dir = argc > 1 ? argv[1] : "build/show";
     const auto start = std::chrono::steady_clock::now();
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
