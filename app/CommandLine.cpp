@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/VideoExport.h"
 
 const char* const kUsage =
     "usage: softshow [options]\n"
@@ -27,7 +30,11 @@ const char* const kUsage =
     "  --bench                offline: render the whole show as fast as possible and report speed\n"
     "  --spectrum T           print the music's 512 spectrum magnitudes at show time T (\"bin magnitude\")\n"
     "  --scene-info FILE.3ds  read a 3DS scene as the show would and print what it holds and any damage\n"
-    "  --gallery DIR          render every effect alone over a test picture into DIR, with an index.html\n";
+    "  --gallery DIR          render every effect alone over a test picture into DIR, with an index.html\n"
+    "  --export FILE          offline: write a video with the music (.mp4 or .mkv: H.264 + AAC; .webm: VP9 +\n"
+    "                         Opus) of the frames at --from A + k / --fps F before --to B (defaults 0, 60, 122)\n"
+    "  --scale N | --size WxH export size: N x 512 by N x 384 (default 2), or fitted inside W x H with bars\n"
+    "  --quality Q            export: the codec's constant quality, lower is better (x264 12, VP9 24)\n";
 
 const char* const kVersion = SOFTSHOW_VERSION;
 
@@ -57,7 +64,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
     bool haveFrom = false, haveTo = false, haveFps = false;
     auto setMode = [&](RunMode mode, const char* name) {
         if (o.mode != RunMode::Live) {
-            error = std::string("only one of --frames, --shot, --bench, --spectrum, --scene-info and --gallery may be given (") + name + ")";
+            error = std::string("only one of --frames, --shot, --bench, --spectrum, --scene-info, --gallery and --export may be given (") + name + ")";
             return false;
         }
         o.mode = mode;
@@ -114,6 +121,33 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
         } else if (arg == "--spectrum") {
             if (!need(1) || !setMode(RunMode::Spectrum, "--spectrum") || !number(o.spectrumTime, next)) return false;
             ++i;
+        } else if (arg == "--export") {
+            if (!need(1) || !setMode(RunMode::Export, "--export")) return false;
+            o.exportFile = next;
+            if (videoContainerOf(o.exportFile).empty()) {
+                error = "--export: '" + o.exportFile + "' is not a video file name; the supported extensions are " +
+                        kVideoContainers;
+                return false;
+            }
+            ++i;
+        } else if (arg == "--size") {
+            if (!need(1)) return false;
+            char x = 0, rest = 0;
+            if (std::sscanf(next, "%d%c%d%c", &o.sizeWidth, &x, &o.sizeHeight, &rest) != 3 || (x != 'x' && x != 'X') ||
+                o.sizeWidth < 64 || o.sizeHeight < 48 || o.sizeWidth > 8192 || o.sizeHeight > 8192) {
+                error = "--size: WIDTHxHEIGHT from 64x48 to 8192x8192: '" + std::string(next) + "'";
+                return false;
+            }
+            ++i;
+        } else if (arg == "--quality") {
+            double q;
+            if (!need(1) || !number(q, next)) return false;
+            if (!(q >= 0 && q <= 63 && q == std::floor(q))) {
+                error = "--quality: a whole number from 0 to 63: '" + std::string(next) + "'";
+                return false;
+            }
+            o.quality = int(q);
+            ++i;
         } else if (arg == "--bench") {
             if (!setMode(RunMode::Bench, "--bench")) return false;
         } else if (arg == "--seed") {
@@ -162,12 +196,24 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
         }
     }
     if (o.help || o.version) return true;
-    if (haveTo && o.mode != RunMode::Frames) {
-        error = "--to only applies to --frames";
+    if (haveTo && o.mode != RunMode::Frames && o.mode != RunMode::Export) {
+        error = "--to only applies to --frames and --export";
         return false;
     }
-    if (haveFrom && o.mode != RunMode::Frames && o.mode != RunMode::Shot) {
-        error = "--from only applies to --frames and --shot";
+    if (haveFrom && o.mode != RunMode::Frames && o.mode != RunMode::Shot && o.mode != RunMode::Export) {
+        error = "--from only applies to --frames, --shot and --export";
+        return false;
+    }
+    if ((o.sizeWidth || o.quality >= 0) && o.mode != RunMode::Export) {
+        error = std::string(o.sizeWidth ? "--size" : "--quality") + " only applies to --export";
+        return false;
+    }
+    if (o.mode == RunMode::Export && o.sizeWidth && o.scale) {
+        error = "--scale and --size: give one of them";
+        return false;
+    }
+    if (o.mode == RunMode::Export && !(o.to > o.from)) {
+        error = "--export: --to must be after --from";
         return false;
     }
     if (haveFps && o.mode == RunMode::Live && !o.headless) {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-enum class RunMode { Live, Frames, Shot, Bench, Spectrum, SceneInfo, Gallery };
+enum class RunMode { Live, Frames, Shot, Bench, Spectrum, SceneInfo, Gallery, Export };
 
 struct Options {
     RunMode mode = RunMode::Live;
@@ -30,6 +30,9 @@ struct Options {
     std::string framesDir, shotFile;
     std::string sceneFile;              // --scene-info
     std::string galleryDir;             // --gallery
+    std::string exportFile;             // --export: the video to write (.mp4, .mkv, .webm)
+    int sizeWidth = 0, sizeHeight = 0;  // --size WxH: the export fits the frame inside, 4:3, black bars
+    int quality = -1;                   // --quality: the codec's constant-quality value; -1 its default
 };
 
 extern const char* const kUsage;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -10,6 +12,7 @@
 
 #include "platform/PngWriter.h"
 #include "platform/Process.h"
+#include "platform/VideoExport.h"
 #include "platform/WindowMessages.h"
 
 namespace {
@@ -88,19 +91,35 @@ public:
     void update(long done, float t) {
         if (!enabled || secondsSince(last) < 0.1) return;
         last = Clock::now();
-        std::fprintf(stderr, "\r%s: frame %ld of %ld, show time %.2f s ", label, done, total, double(t));
+        const double elapsed = secondsSince(begin), rate = elapsed > 0 ? double(done) / elapsed : 0;
+        std::fprintf(stderr, "\r%s: frame %ld of %ld, show time %.2f s, %.0f frames/s, %.0f s left ", label, done,
+                     total, double(t), rate, rate > 0 ? double(total - done) / rate : 0.0);
         std::fflush(stderr);
     }
     void finish() {
-        if (enabled) std::fprintf(stderr, "\r%*s\r", 60, "");
+        if (enabled) std::fprintf(stderr, "\r%*s\r", 90, "");
     }
 
 private:
     const char* label;
     long total;
     bool enabled;
-    Clock::time_point last = Clock::now();
+    Clock::time_point last = Clock::now(), begin = Clock::now();
 };
+
+// A folder can be written when a file can be made in it; checked before anything is rendered.
+bool writableFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path probe = folder / ".softshow-write-test";
+    std::FILE* f = std::fopen(probe.c_str(), "w");
+    if (!f) {
+        std::fprintf(stderr, "softshow: cannot write in %s: %s\n", folder.c_str(), std::strerror(errno));
+        return false;
+    }
+    std::fclose(f);
+    std::error_code ec;
+    std::filesystem::remove(probe, ec);
+    return true;
+}
 
 bool savePng(const std::string& path, const PixelArray& frame) {
     std::string reason;
@@ -121,6 +140,7 @@ int renderFrames(Timeline& timeline, const Options& o) {
         std::fprintf(stderr, "softshow: cannot create %s: %s\n", o.framesDir.c_str(), ec.message().c_str());
         return 1;
     }
+    if (!writableFolder(o.framesDir)) return 1;
     const long count = gridFrameCount(o.from, o.to, o.fps);
     // Files are named by the frame's number in the whole show at this rate, so renders of different
     // ranges into one folder never overwrite each other.
@@ -139,6 +159,8 @@ int renderFrames(Timeline& timeline, const Options& o) {
 }
 
 int renderShot(Timeline& timeline, const Options& o) {
+    const std::filesystem::path folder = std::filesystem::path(o.shotFile).parent_path();
+    if (!writableFolder(folder.empty() ? std::filesystem::path(".") : folder)) return 1;
     const float shot = float(o.shotTime);
     // The frame is never cleared, so every frame before the shot is drawn as a run would draw it.
     const long before = long(std::ceil((o.shotTime - o.from) * o.fps - 1e-9));
@@ -189,5 +211,57 @@ int runBench(Timeline& timeline, const Options& o) {
     for (size_t i = 0; i < rates.size() && i < 5; ++i)
         std::printf("  %d s: %.0f frames/s", rates[i].second, rates[i].first);
     std::printf("\npeak RSS: %.1f MiB\n", double(peakResidentBytes()) / (1024.0 * 1024.0));
+    return 0;
+}
+
+int renderExport(Timeline& timeline, const Options& o, const AudioTrack* track) {
+    VideoSettings v;
+    v.path = o.exportFile;
+    v.fps = o.fps;
+    v.quality = o.quality;
+    v.track = track;
+    v.audioFrom = o.from;
+    if (o.sizeWidth) {  // the largest 4:3 picture with even sides inside W x H, centred on even lines
+        v.width = o.sizeWidth & ~1, v.height = o.sizeHeight & ~1;
+        const int k = std::min(v.width / 4, v.height / 3) & ~1;
+        v.pictureWidth = 4 * k, v.pictureHeight = 3 * k;
+        v.pictureX = (v.width - v.pictureWidth) / 2 & ~1, v.pictureY = (v.height - v.pictureHeight) / 2 & ~1;
+    } else {
+        const int scale = o.scale > 0 ? o.scale : 2;
+        v.width = v.pictureWidth = int(kFrameWidth) * scale, v.height = v.pictureHeight = int(kFrameHeight) * scale;
+    }
+    VideoExport video;
+    std::string reason;
+    if (!video.open(v, reason)) {
+        std::fprintf(stderr, "softshow: %s\n", reason.c_str());
+        return 1;
+    }
+    const long count = std::lround((o.to - o.from) * o.fps);  // the frames before --to
+    Progress progress("export", count);
+    const auto begin = Clock::now();
+    double renderSeconds = 0;
+    setStopSignalsGraceful(true);  // Ctrl-C: the partial file is removed, nothing is left
+    for (long k = 0; k < count; ++k) {
+        const auto start = Clock::now();
+        const float t = offlineFrameTime(o.from, o.fps, k);
+        const PixelArray& frame = timeline.renderFrame(t);
+        renderSeconds += secondsSince(start);
+        if (stopSignalled() || !video.addFrame(frame.getPixels())) break;
+        progress.update(k + 1, t);
+    }
+    setStopSignalsGraceful(false);
+    progress.finish();
+    if (stopSignalled()) {
+        video.abandon();
+        std::fprintf(stderr, "softshow: export interrupted; %s was not written\n", o.exportFile.c_str());
+        return 130;
+    }
+    if (!video.finish(reason)) {
+        std::fprintf(stderr, "softshow: %s\n", reason.c_str());
+        return 1;
+    }
+    std::printf("export: %s, %ld frames (%.3f s) at %d x %d in %.1f s; rendering %.0f frames/s, encoding %.0f frames/s\n",
+                o.exportFile.c_str(), count, double(count) / o.fps, v.width, v.height, secondsSince(begin),
+                renderSeconds > 0 ? double(count) / renderSeconds : 0.0, video.encodedFramesPerSecond());
     return 0;
 }

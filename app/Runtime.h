@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/CommandLine.h"
+#include "platform/AudioTrack.h"
 #include "timeline/ShowClock.h"
 #include "platform/DisplayWindow.h"
 #include "timeline/Timeline.h"
@@ -23,6 +24,8 @@ long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, 
 int renderFrames(Timeline& timeline, const Options& options);  // --frames
 int renderShot(Timeline& timeline, const Options& options);    // --shot
 int runBench(Timeline& timeline, const Options& options);      // --bench
+// --export: frames from + k / fps for from + k / fps < to, with `track` (may be null: no sound).
+int renderExport(Timeline& timeline, const Options& options, const AudioTrack* track);
 
 // The time of offline frame k: from + k / fps, in double, stored as float.
 inline float offlineFrameTime(double from, double fps, long k) { return float(from + double(k) / fps); }

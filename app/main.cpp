@@ -79,6 +79,7 @@ int runOffline(const Options& o) {
     switch (o.mode) {
         case RunMode::Frames: return renderFrames(*timeline, o);
         case RunMode::Shot: return renderShot(*timeline, o);
+        case RunMode::Export: return renderExport(*timeline, o, music.track().frames() > 0 ? &music.track() : nullptr);
         default: return runBench(*timeline, o);
     }
 }
@@ -180,6 +181,7 @@ int main(int argc, char** argv) {
         if (!options.shotFile.empty()) options.shotFile = std::filesystem::absolute(options.shotFile).string();
         if (!options.sceneFile.empty()) options.sceneFile = std::filesystem::absolute(options.sceneFile).string();
         if (!options.galleryDir.empty()) options.galleryDir = std::filesystem::absolute(options.galleryDir).string();
+        if (!options.exportFile.empty()) options.exportFile = std::filesystem::absolute(options.exportFile).string();
         std::error_code ec;
         std::filesystem::current_path(options.dataDir, ec);
         if (ec) {

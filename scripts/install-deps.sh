@@ -7,6 +7,7 @@ packages=(
   build-essential cmake make pkg-config git
   libsdl2-dev                        # window, keys, audio
   libmpg123-dev libfftw3-dev         # music decoding, spectrum
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev  # video export
   libstb-dev                         # image decoding and PNG output
   libmp3lame-dev fonts-dejavu-core   # asset generator: music encoding, type
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -97,6 +97,11 @@ TEST_F(Program, BadArgumentsExitTwoWithTheArgumentAndUsage) {
         {"--fsp 30", 2, "softshow: unknown argument '--fsp'", "usage: softshow"},
         {"--data " + (dir / "missing").string(), 2, "--data", "usage: softshow"},
         {"--help", 0, "--shot T FILE.png", "usage: softshow"},
+        {"--export show.avi", 2, "the supported extensions are mp4, mkv, webm", "usage: softshow"},
+        {"--export show.mp4 --from 5 --to 5", 2, "--to must be after --from", "usage: softshow"},
+        // A folder that cannot be written is reported before anything is rendered, and nothing is left.
+        {"--test-show --export /nonexistent/show.mp4 --to 1", 1, "cannot write /nonexistent/show.mp4.partial", ""},
+        {"--test-show --shot 1 /nonexistent/shot.png", 1, "cannot write in /nonexistent", ""},
     };
     for (const auto& [args, status, first, second] : cases) {
         const Result r = run(args);
