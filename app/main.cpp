@@ -115,6 +115,7 @@ int runLive(const Options& o) {
             d.ok = decodeMp3(kShowMusicFile, d.track, d.reason);
             return d;
         });
+        setBeforeFatalBox([&decoding] { decoding.wait(); });  // a picture that fails to load: let it finish
     }
     setupShowView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
@@ -136,6 +137,7 @@ int runLive(const Options& o) {
     WallClock wallClock;
     ShowClock* clock = o.headless ? static_cast<ShowClock*>(&fixedRate) : &wallClock;
     if (withMusic) {
+        setBeforeFatalBox(nullptr);
         Decoded d = decoding.get();
         music.adopt(std::move(d.track), d.ok, d.reason);
         music.play();

@@ -99,11 +99,15 @@ mkdir "$work/empty"
 "$exe" --no-audio --data "$work/empty" >"$work/box.log" 2>&1 &
 show_pid=$!
 box=""
-for _ in $(seq 200); do  # the box has no window class, so it is found by its title in the window tree
+for _ in $(seq 600); do  # the box has no window class, so it is found by its title in the window tree
   xwininfo -root -tree 2>/dev/null | grep -q '"Error"' && { box=yes; break; }
+  kill -0 "$show_pid" 2>/dev/null || break
   sleep 0.1
 done
-[ -n "$box" ] || fail "no message box appeared"
+if [ -z "$box" ]; then
+  kill -0 "$show_pid" 2>/dev/null && fail "no message box appeared in 60 s"
+  wait "$show_pid"; fail "the program ended with status $? without showing its message box"
+fi
 kill -TERM "$show_pid"
 finish
 [ "$status" -eq 143 ] || fail "status $status after SIGTERM in a message box (143 expected at once)"
