@@ -13,7 +13,7 @@ const char* const kUsage =
     "  --help                 this text\n"
     "  --version              the program's version and the versions of the libraries it runs with\n"
     "  --seed N               seed the random generator with N (default: the calendar time)\n"
-    "  --start T              begin at show time T seconds\n"
+    "  --start T              begin at show time T seconds (every time given lies in 0..122)\n"
     "  --data DIR             working directory for the show's files\n"
     "  --headless             no window and no audio; the clock advances 1/fps per frame\n"
     "  --no-audio             play without sound; the music position follows the wall clock\n"
@@ -22,7 +22,7 @@ const char* const kUsage =
     "  --smooth               filter the scaled picture linearly instead of keeping sharp pixels\n"
     "  --fullscreen           cover the desktop (F11 or Alt+Enter toggles)\n"
     "  --timing               print the times from launch to the first picture and to the music\n"
-    "  --fps F                frames per second of --headless and offline runs (default 60)\n"
+    "  --fps F                frames per second of --headless and offline runs, 1..1000 (default 60)\n"
     "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png,\n"
     "                         NNNNN the frame's number at that rate (10 s at 60 fps is frame_00600.png)\n"
     "  --from A --to B        offline time range in seconds (defaults 0 and 122)\n"
@@ -37,6 +37,8 @@ const char* const kUsage =
     "  --quality Q            export: the codec's constant quality, lower is better (x264 12, VP9 24)\n";
 
 const char* const kVersion = SOFTSHOW_VERSION;
+const double kLatestTime = 122.0;
+const double kMostFps = 1000.0;
 
 namespace {
 
@@ -85,6 +87,13 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             error = arg + ": not a number: '" + text + "'";
             return false;
         };
+        // A show time: a number from 0 to the show's end (the frame at the end itself included).
+        auto showTime = [&](double& value, const char* text) {
+            if (!number(value, text)) return false;
+            if (value >= 0 && value <= kLatestTime) return true;
+            error = arg + ": a show time from 0 to " + std::to_string(int(kLatestTime)) + " seconds: '" + text + "'";
+            return false;
+        };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
         } else if (arg == "--version") {
@@ -119,7 +128,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             o.sceneFile = next;
             ++i;
         } else if (arg == "--spectrum") {
-            if (!need(1) || !setMode(RunMode::Spectrum, "--spectrum") || !number(o.spectrumTime, next)) return false;
+            if (!need(1) || !setMode(RunMode::Spectrum, "--spectrum") || !showTime(o.spectrumTime, next)) return false;
             ++i;
         } else if (arg == "--export") {
             if (!need(1) || !setMode(RunMode::Export, "--export")) return false;
@@ -160,7 +169,11 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             o.seed = seed;
             ++i;
         } else if (arg == "--start") {
-            if (!need(1) || !number(o.start, next)) return false;
+            if (!need(1) || !showTime(o.start, next)) return false;
+            if (o.start >= kLatestTime) {
+                error = "--start: the show ends at " + std::to_string(int(kLatestTime)) + " seconds: '" + next + "'";
+                return false;
+            }
             ++i;
         } else if (arg == "--data") {
             if (!need(1)) return false;
@@ -168,18 +181,18 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             ++i;
         } else if (arg == "--fps") {
             if (!need(1) || !number(o.fps, next)) return false;
-            if (!(o.fps > 0 && o.fps <= 10000)) {
-                error = "--fps: must be above 0 and at most 10000: '" + std::string(next) + "'";
+            if (!(o.fps >= 1 && o.fps <= kMostFps)) {
+                error = "--fps: from 1 to " + std::to_string(int(kMostFps)) + " frames a second: '" + std::string(next) + "'";
                 return false;
             }
             haveFps = true;
             ++i;
         } else if (arg == "--from") {
-            if (!need(1) || !number(o.from, next)) return false;
+            if (!need(1) || !showTime(o.from, next)) return false;
             haveFrom = true;
             ++i;
         } else if (arg == "--to") {
-            if (!need(1) || !number(o.to, next)) return false;
+            if (!need(1) || !showTime(o.to, next)) return false;
             haveTo = true;
             ++i;
         } else if (arg == "--frames") {
@@ -187,7 +200,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             o.framesDir = next;
             ++i;
         } else if (arg == "--shot") {
-            if (!need(2) || !setMode(RunMode::Shot, "--shot") || !number(o.shotTime, next)) return false;
+            if (!need(2) || !setMode(RunMode::Shot, "--shot") || !showTime(o.shotTime, next)) return false;
             o.shotFile = argv[i + 2];
             i += 2;
         } else {

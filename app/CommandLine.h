@@ -37,6 +37,10 @@ struct Options {
 
 extern const char* const kUsage;
 extern const char* const kVersion;  // the project version, from CMake
+// Bounds of the numbers a user gives: every time lies in 0 .. kLatestTime (--start below it), rates in
+// 1 .. kMostFps, so an offline run renders at most kLatestTime x kMostFps + 1 = 122,001 frames.
+extern const double kLatestTime;
+extern const double kMostFps;
 
 // Fills `options`; on a bad argument returns false with a one-line `error` naming it.
 bool parseCommandLine(int argc, const char* const* argv, Options& options, std::string& error);

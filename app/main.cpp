@@ -4,7 +4,9 @@
 // (which seeds the random generator) and the show content load; "synch.txt" emptied; the first picture
 // presented; the music started, the show time switched to the music position and the music sought to the
 // start offset, the music handed to the timeline as its spectrum source; sync log opened.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -121,7 +123,10 @@ int runLive(const Options& o) {
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
     Programme programme = build(*timeline, o);
     timeline->setStartOffset(float(o.start));
-    if (std::FILE* f = std::fopen("synch.txt", "w")) std::fclose(f);
+    if (std::FILE* f = std::fopen("synch.txt", "w"))
+        std::fclose(f);
+    else  // the show goes on; only the marks are lost
+        std::fprintf(stderr, "softshow: cannot write synch.txt: %s; time marks are not kept\n", std::strerror(errno));
     const float offset = timeline->useExternalTime();
 
     // In a window the first picture goes up at once; the music starts when it is decoded.

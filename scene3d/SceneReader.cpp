@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <filesystem>
@@ -110,6 +111,9 @@ void SceneReader::openLog(const std::string& path, Scene* s) {
     logPath = path;
     scene = s;
     logFile = path.empty() ? nullptr : std::fopen(path.c_str(), "w");
+    if (!path.empty() && !logFile)  // the scene is read all the same
+        std::fprintf(stderr, "softshow: cannot write %s: %s; the scene is read without its log\n", path.c_str(),
+                     std::strerror(errno));
 }
 
 void SceneReader::log(const char* format, ...) {

@@ -138,6 +138,11 @@ TEST_F(Program, VersionToolHelpAndAFolderWithoutTheShow) {
     }
     fs::remove(dir / "synch.txt");
     EXPECT_TRUE(fs::is_empty(dir));  // no folder named --help, no sintab file
+    fs::create_directory(dir / "synch.txt");  // cannot be written, even by root: the show goes on with a line
+    const Result marks = run("--test-show --headless --start 121.9 --data " + dir.string());
+    EXPECT_EQ(marks.status, 0);
+    EXPECT_NE(marks.output.find("softshow: cannot write synch.txt: "), std::string::npos) << marks.output;
+    fs::remove(dir / "synch.txt");
     const Result r = run("--headless --data " + dir.string());  // the show, from a folder without its files
     EXPECT_NE(r.output.find("Error: Texture file not found!"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("softshow: no show files in " + dir.string() + ": run `make run`"), std::string::npos) << r.output;

@@ -114,6 +114,12 @@ TEST(CommandLine, BadArgumentsAreNamed) {
         {{"--to", "4"}, "--to"},
         {{"--from", "4", "--bench"}, "--from"},
         {{"--shot", "1", "a.png", "--from", "2"}, "--from"},
+        // Every time within the show, rates within 1..1000: no unchecked value reaches a conversion.
+        {{"--start", "1e30"}, "--start: a show time from 0 to 122"}, {{"--start", "-1"}, "--start"},
+        {{"--start", "122", "--headless"}, "--start: the show ends at 122"},
+        {{"--shot", "1e308", "a.png"}, "--shot"}, {{"--frames", "d", "--to", "1e308"}, "--to"},
+        {{"--spectrum", "1e308"}, "--spectrum"}, {{"--shot", "1", "a.png", "--from", "-0.5"}, "--from"},
+        {{"--fps", "0.5", "--headless"}, "--fps: from 1 to 1000"}, {{"--fps", "1001", "--headless"}, "--fps"},
     };
     for (const Case& c : cases) {
         Options o;
