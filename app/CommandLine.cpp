@@ -87,6 +87,17 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             error = arg + ": not a number: '" + text + "'";
             return false;
         };
+        // A whole number from lo to hi.
+        auto wholeNumber = [&](int& value, const char* text, int lo, int hi) {
+            double v;
+            if (!number(v, text)) return false;
+            if (v >= lo && v <= hi && v == std::floor(v)) {
+                value = int(v);
+                return true;
+            }
+            error = arg + ": a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) + ": '" + text + "'";
+            return false;
+        };
         // A show time: a number from 0 to the show's end (the frame at the end itself included).
         auto showTime = [&](double& value, const char* text) {
             if (!number(value, text)) return false;
@@ -111,13 +122,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
         } else if (arg == "--timing") {
             o.timing = true;
         } else if (arg == "--scale") {
-            double scale;
-            if (!need(1) || !number(scale, next)) return false;
-            if (!(scale >= 1 && scale <= 16 && scale == std::floor(scale))) {
-                error = "--scale: a whole number from 1 to 16: '" + std::string(next) + "'";
-                return false;
-            }
-            o.scale = int(scale);
+            if (!need(1) || !wholeNumber(o.scale, next, 1, 16)) return false;
             ++i;
         } else if (arg == "--gallery") {
             if (!need(1) || !setMode(RunMode::Gallery, "--gallery")) return false;
@@ -149,13 +154,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             }
             ++i;
         } else if (arg == "--quality") {
-            double q;
-            if (!need(1) || !number(q, next)) return false;
-            if (!(q >= 0 && q <= 63 && q == std::floor(q))) {
-                error = "--quality: a whole number from 0 to 63: '" + std::string(next) + "'";
-                return false;
-            }
-            o.quality = int(q);
+            if (!need(1) || !wholeNumber(o.quality, next, 0, 63)) return false;
             ++i;
         } else if (arg == "--bench") {
             if (!setMode(RunMode::Bench, "--bench")) return false;

@@ -108,6 +108,18 @@ struct VideoExport::State {
         return r == AVERROR(EAGAIN) || r == AVERROR_EOF ? true : fail("encoding: " + averror(r));
     }
 
+    // Opens a configured encoder and adds its stream to the file; null (and the reason kept) on failure.
+    AVStream* openStream(AVCodecContext* codec, const AVCodec* kind, const char* what) {
+        if (format->oformat->flags & AVFMT_GLOBALHEADER) codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        const int r = avcodec_open2(codec, kind, nullptr);
+        if (r < 0) return fail(std::string(what) + ": " + averror(r)), nullptr;
+        AVStream* stream = avformat_new_stream(format, nullptr);
+        if (!stream) return fail("out of memory"), nullptr;
+        stream->time_base = codec->time_base;
+        avcodec_parameters_from_context(stream->codecpar, codec);
+        return stream;
+    }
+
     bool openVideo(const std::string& container) {
         const bool vp9 = container == ".webm";
         const AVCodec* codec = avcodec_find_encoder_by_name(vp9 ? "libvpx-vp9" : "libx264");
@@ -129,12 +141,8 @@ struct VideoExport::State {
             av_opt_set_int(video->priv_data, "crf", s.quality >= 0 ? s.quality : 12, 0);  // about 40 dB PSNR on the show
             av_opt_set(video->priv_data, "preset", "fast", 0);
         }
-        if (format->oformat->flags & AVFMT_GLOBALHEADER) video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        int r = avcodec_open2(video, codec, nullptr);
-        if (r < 0) return fail("video encoder: " + averror(r));
-        videoStream = avformat_new_stream(format, nullptr);
-        videoStream->time_base = video->time_base;
-        avcodec_parameters_from_context(videoStream->codecpar, video);
+        if (!(videoStream = openStream(video, codec, "video encoder"))) return false;
+        int r;
 
         picture = av_frame_alloc();
         picture->format = video->pix_fmt, picture->width = s.width, picture->height = s.height;
@@ -165,12 +173,8 @@ struct VideoExport::State {
         av_channel_layout_default(&audio->ch_layout, 2);
         audio->bit_rate = opus ? 160000 : 192000;
         audio->time_base = AVRational{1, rate};
-        if (format->oformat->flags & AVFMT_GLOBALHEADER) audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        int r = avcodec_open2(audio, codec, nullptr);
-        if (r < 0) return fail("audio encoder: " + averror(r));
-        audioStream = avformat_new_stream(format, nullptr);
-        audioStream->time_base = audio->time_base;
-        avcodec_parameters_from_context(audioStream->codecpar, audio);
+        if (!(audioStream = openStream(audio, codec, "audio encoder"))) return false;
+        int r;
 
         AVChannelLayout in;
         av_channel_layout_default(&in, s.track->channels);
