@@ -22,6 +22,7 @@ const char* const kUsage =
     "  --smooth               filter the scaled picture linearly instead of keeping sharp pixels\n"
     "  --fullscreen           cover the desktop (F11 or Alt+Enter toggles)\n"
     "  --timing               print the times from launch to the first picture and to the music\n"
+    "  --max-image-memory M   refuse pictures whose decoded pixels together pass M MiB (default 1024)\n"
     "  --fps F                frames per second of --headless and offline runs, 1..1000 (default 60)\n"
     "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png,\n"
     "                         NNNNN the frame's number at that rate (10 s at 60 fps is frame_00600.png)\n"
@@ -121,6 +122,9 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
             o.fullScreen = true;
         } else if (arg == "--timing") {
             o.timing = true;
+        } else if (arg == "--max-image-memory") {
+            if (!need(1) || !wholeNumber(o.maxImageMemoryMiB, next, 1, 1 << 20)) return false;
+            ++i;
         } else if (arg == "--scale") {
             if (!need(1) || !wholeNumber(o.scale, next, 1, 16)) return false;
             ++i;

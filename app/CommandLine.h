@@ -19,6 +19,7 @@ struct Options {
     bool smooth = false;                // linear filtering of the scaled frame instead of sharp pixels
     bool fullScreen = false;            // the window covers the desktop
     bool timing = false;                // print launch-to-first-picture and launch-to-music times
+    int maxImageMemoryMiB = 1024;       // the budget of decoded pictures together
     std::optional<uint32_t> seed;       // replaces the calendar-time seed
     double start = 0;                   // show time of the first live frame
     std::string dataDir;                // working directory for every relative path

@@ -125,6 +125,7 @@ private:
 
 ShowContent buildShow(Timeline& timeline) {
     ShowContent content;
+    resetPictureBudget();
     for (int list = 1; list <= 11; ++list) {
         content.lists.push_back(std::make_unique<ImageList>());
         for (const std::string& f : files(list)) content.lists.back()->add(f);

@@ -18,6 +18,7 @@
 #include "app/Runtime.h"
 #include "app/ShowScript.h"
 #include "app/TestShow.h"
+#include "pixel/ImageList.h"
 #include "platform/AudioTrack.h"
 #include "platform/DisplayWindow.h"
 #include "platform/MessageBox.h"
@@ -203,6 +204,7 @@ int main(int argc, char** argv) {
                      ": run `make run`, or pass --data DIR (softshow-assetgen DIR writes them)");
     const bool offline = options.mode != RunMode::Live;
     if (offline || options.headless) setMessageBoxesEnabled(false);
+    setPictureMemoryLimit(uint64_t(options.maxImageMemoryMiB) << 20);
     switch (options.mode) {
         case RunMode::Live: return runLive(options);
         case RunMode::Spectrum: return printSpectrum(options);

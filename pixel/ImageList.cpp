@@ -1,14 +1,38 @@
 #include "pixel/ImageList.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/ImageDecoder.h"
 #include "platform/MessageBox.h"
 
+namespace {
+uint64_t budgetLimit = kDefaultPictureMemory;
+uint64_t budgetUsed = 0;
+
+std::string mebibytes(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MiB", double(bytes) / double(1 << 20));
+    return text;
+}
+}  // namespace
+
+void setPictureMemoryLimit(uint64_t bytes) { budgetLimit = bytes; }
+uint64_t pictureMemoryLimit() { return budgetLimit; }
+uint64_t pictureMemoryUsed() { return budgetUsed; }
+void resetPictureBudget() { budgetUsed = 0; }
+
 uint32_t* loadImage(PixelArray& array, const std::string& path) {
     DecodedImage image;
     std::string reason;
-    if (!decodeImageFile(path, image, reason)) reportFatal("Texture file not found!", "Error", reason);
+    const uint64_t left = budgetUsed < budgetLimit ? budgetLimit - budgetUsed : 0;
+    if (!decodeImageFile(path, image, reason, left)) {
+        if (reason.find(", over budget") == std::string::npos) reportFatal("Texture file not found!", "Error", reason);
+        reportFatal("Pictures take more memory than allowed!", "Error",
+                    reason + ": pictures already loaded take " + mebibytes(budgetUsed) + " of the " +
+                        mebibytes(budgetLimit) + " allowed (--max-image-memory MIB raises it)");
+    }
+    budgetUsed += uint64_t(image.words.size()) * 4;
     array.create(image.width, image.height);
     std::copy(image.words.begin(), image.words.end(), array.pixels);
     return array.pixels;

@@ -3,13 +3,26 @@
 //
 // A file that cannot be read is fatal: "Texture file not found!" captioned "Error", a line on stderr
 // naming the file and the cause, exit status 0.
+//
+// Pictures share one memory budget (default 1 GiB of decoded words): every picture loaded since the last
+// resetPictureBudget() counts, and the file whose picture would take the total past the limit is fatal
+// before it is decoded, named with its size. A show's loading starts with a reset; pictures freed in
+// between are not given back, so the budget bounds what one loading can take.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "pixel/PixelArray.h"
+
+constexpr uint64_t kDefaultPictureMemory = uint64_t(1) << 30;
+
+void setPictureMemoryLimit(uint64_t bytes);
+uint64_t pictureMemoryLimit();
+uint64_t pictureMemoryUsed();
+void resetPictureBudget();
 
 // Returns the storage of `array`, now the picture's width x height words.
 uint32_t* loadImage(PixelArray& array, const std::string& path);

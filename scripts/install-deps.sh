@@ -8,9 +8,11 @@ packages=(
   libsdl2-dev                        # window, keys, audio
   libmpg123-dev libfftw3-dev         # music decoding, spectrum
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev  # video export
-  libstb-dev                         # image decoding and PNG output
+  libpng-dev libturbojpeg0-dev       # picture decoding made for hostile files (PNG, JPEG)
+  libstb-dev                         # BMP and TGA decoding, PNG output
   libmp3lame-dev fonts-dejavu-core   # asset generator: music encoding, type
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev              # fuzz targets: libFuzzer with ASan + UBSan
   xvfb xauth xdotool x11-utils x11-apps xfonts-base  # real-window tests: virtual display, keys, screenshots (xwd), box fonts
 )
 

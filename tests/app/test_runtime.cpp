@@ -88,7 +88,9 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(o.mode, RunMode::Frames);
     EXPECT_EQ(std::tie(o.dataDir, o.framesDir), std::make_tuple("show", "out"));
     EXPECT_EQ(std::tie(o.start, o.fps, o.from, o.to), std::make_tuple(12.5, 25.0, 1.0, 3.0));
-    ASSERT_TRUE(parse({"--shot", "5", "x.png", "--headless"}, s, error)) << error;
+    EXPECT_EQ(o.maxImageMemoryMiB, 1024);
+    ASSERT_TRUE(parse({"--shot", "5", "x.png", "--headless", "--max-image-memory", "64"}, s, error)) << error;
+    EXPECT_EQ(s.maxImageMemoryMiB, 64);
     EXPECT_EQ(s.mode, RunMode::Shot);
     EXPECT_EQ(s.shotFile, "x.png");
     EXPECT_EQ(std::tie(s.shotTime, s.fps, s.from), std::make_tuple(5.0, 60.0, 0.0));  // 60 fps from 0 by default
@@ -120,6 +122,8 @@ TEST(CommandLine, BadArgumentsAreNamed) {
         {{"--shot", "1e308", "a.png"}, "--shot"}, {{"--frames", "d", "--to", "1e308"}, "--to"},
         {{"--spectrum", "1e308"}, "--spectrum"}, {{"--shot", "1", "a.png", "--from", "-0.5"}, "--from"},
         {{"--fps", "0.5", "--headless"}, "--fps: from 1 to 1000"}, {{"--fps", "1001", "--headless"}, "--fps"},
+        {{"--max-image-memory", "0"}, "--max-image-memory: a whole number from 1 to 1048576"},
+        {{"--max-image-memory", "1e20"}, "--max-image-memory"}, {{"--max-image-memory", "2.5"}, "--max-image-memory"},
     };
     for (const Case& c : cases) {
         Options o;
