@@ -7,7 +7,9 @@ ARGS       ?=
 JOBS       ?= $(shell nproc)
 SHOW_DIR   ?= $(BUILD)/show
 
-.PHONY: all deps configure build show-assets run test bench sanitize sanitize-show clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build show-assets run test bench sanitize sanitize-show fuzz clean
 
 all: build
 
@@ -48,5 +50,12 @@ sanitize-show:
 	build-asan/softshow --headless --seed 1 --fps 10 --data build-asan/show
 	@echo "sanitize-show: the whole show ran clean under ASan + UBSan"
 
+# Every fuzz target for FUZZ_SECONDS seconds each, built with clang, libFuzzer, ASan and UBSan in build-fuzz.
+fuzz: deps
+	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DSOFTSHOW_FUZZ=ON \
+		-DSOFTSHOW_TESTS=OFF -DSOFTSHOW_BENCHMARKS=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_image fuzz_3ds fuzz_mp3 fuzz_command_line
+	@scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

@@ -63,7 +63,9 @@ bool parseSeed(const char* text, uint32_t& value) {
 
 }  // namespace
 
-bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string& error) {
+namespace {
+
+bool parseArguments(int argc, const char* const* argv, Options& o, std::string& error) {
     bool haveFrom = false, haveTo = false, haveFps = false;
     auto setMode = [&](RunMode mode, const char* name) {
         if (o.mode != RunMode::Live) {
@@ -245,4 +247,28 @@ bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string
         return false;
     }
     return true;
+}
+
+// Arguments are quoted in errors as given; control characters in them are shown as \xNN, so an error
+// stays one line on the terminal.
+std::string printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c != 0x7F) {
+            out += char(c);
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string& error) {
+    if (parseArguments(argc, argv, o, error)) return true;
+    error = printable(error);
+    return false;
 }

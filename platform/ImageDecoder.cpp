@@ -96,10 +96,11 @@ bool decodeJpeg(const unsigned char* bytes, size_t size, const std::string& name
         reason = name + ": not a readable JPEG (" + tjGetErrorStr2(tj.get()) + ")";
         return false;
     }
-    if (w < 0 || h < 0 || !sizeAllowed(uint64_t(w), uint64_t(h), maxBytes, name, reason)) {
-        if (w < 0 || h < 0) reason = name + ": not a readable JPEG (negative size)";
+    if (w < 0 || h < 0) {
+        reason = name + ": not a readable picture (its header gives a negative size)";
         return false;
     }
+    if (!sizeAllowed(uint64_t(w), uint64_t(h), maxBytes, name, reason)) return false;
     image.words.resize(size_t(w) * size_t(h));
     // A progressive file may hold thousands of scans that each cost a whole pass: stop after 500.
     const int flags = TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS;
@@ -123,7 +124,11 @@ bool decodeBmpOrTga(const unsigned char* bytes, size_t size, const std::string& 
         reason = name + ": not a PNG, JPEG, BMP or TGA picture (" + stbi_failure_reason() + ")";
         return false;
     }
-    if (w < 0 || h < 0 || !sizeAllowed(uint64_t(w), uint64_t(h), maxBytes, name, reason)) return false;
+    if (w < 0 || h < 0) {
+        reason = name + ": not a readable picture (its header gives a negative size)";
+        return false;
+    }
+    if (!sizeAllowed(uint64_t(w), uint64_t(h), maxBytes, name, reason)) return false;
     std::unique_ptr<unsigned char, void (*)(void*)> rgba(stbi_load_from_memory(bytes, length, &w, &h, &channels, 4),
                                                          stbi_image_free);
     if (!rgba) {

@@ -107,7 +107,12 @@ void MusicPlayer::setCursor(int64_t frame) {
 
 void MusicPlayer::seek(float seconds) {
     Guard lock(device.get());
-    setCursor(wrap(int64_t(std::floor((double(skip) + double(seconds)) * decoded.rate))));
+    // Any float is taken: beyond +-2^62 frames the position is first reduced into the track (exactly, by
+    // fmod), and what is not a number at all seeks to the start.
+    double frame = std::floor((double(skip) + double(seconds)) * decoded.rate);
+    if (!std::isfinite(frame) || decoded.frames() <= 0) frame = 0;
+    if (std::fabs(frame) >= 0x1p62) frame = std::fmod(frame, double(decoded.frames()));
+    setCursor(wrap(int64_t(frame)));
     position = originFrame;
 }
 

@@ -123,7 +123,7 @@ TEST(CommandLine, BadArgumentsAreNamed) {
         {{"--spectrum", "1e308"}, "--spectrum"}, {{"--shot", "1", "a.png", "--from", "-0.5"}, "--from"},
         {{"--fps", "0.5", "--headless"}, "--fps: from 1 to 1000"}, {{"--fps", "1001", "--headless"}, "--fps"},
         {{"--max-image-memory", "0"}, "--max-image-memory: a whole number from 1 to 1048576"},
-        {{"--max-image-memory", "1e20"}, "--max-image-memory"}, {{"--max-image-memory", "2.5"}, "--max-image-memory"},
+        {{"--max-image-memory", "1e20"}, "--max-image-memory"}, {{"--start\n1e-0"}, "unknown argument '--start\\x0A1e-0'"}, {{"--max-image-memory", "2.5"}, "--max-image-memory"},
     };
     for (const Case& c : cases) {
         Options o;
