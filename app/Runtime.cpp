@@ -14,6 +14,7 @@
 #include "platform/Process.h"
 #include "platform/VideoExport.h"
 #include "platform/WindowMessages.h"
+#include "simd/Simd.h"
 
 namespace {
 
@@ -211,6 +212,7 @@ int runBench(Timeline& timeline, const Options& o) {
     for (size_t i = 0; i < rates.size() && i < 5; ++i)
         std::printf("  %d s: %.0f frames/s", rates[i].second, rates[i].first);
     std::printf("\npeak RSS: %.1f MiB\n", double(peakResidentBytes()) / (1024.0 * 1024.0));
+    std::printf("SIMD target: %s\n", activeSimdTarget().c_str());
     return 0;
 }
 

@@ -4,8 +4,9 @@
 // The saturating operations treat a word as four independent unsigned bytes, the fourth byte included:
 // add clamps each byte at 255, subtract at 0. They allocate nothing and check nothing else.
 //
-// The whole-buffer kernels work on four bytes at once in one 32-bit word (SWAR), which the compiler
-// turns into packed vector code; `reference` holds the plain per-byte forms they are tested against.
+// The single-word forms work on four bytes at once in one 32-bit word (SWAR). The whole-buffer kernels
+// are compiled for every SIMD target and chosen at run time (simd/); `reference` holds the plain forms
+// they are tested against, bit for bit, on every target the machine runs.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,9 @@ inline uint32_t subtractBytesSaturated(uint32_t a, uint32_t b) {
     return diff & ~((borrow >> 7) * 0xFFu);
 }
 
+// Per-channel floor((a + b) / 2) of red, green and blue; the fourth byte becomes 0.
+inline uint32_t averagePixels(uint32_t a, uint32_t b) { return ((a & b) & 0x00FFFFFFu) + (((a ^ b) & 0x00FEFEFEu) >> 1); }
+
 inline void addPixelSaturated(uint32_t* dst, int i, uint32_t value) { dst[i] = addBytesSaturated(dst[i], value); }
 inline void subtractPixelSaturated(uint32_t* dst, int i, uint32_t value) {
     dst[i] = subtractBytesSaturated(dst[i], value);
@@ -55,9 +59,15 @@ void subtractColorSaturated(uint32_t* dst, int n, uint32_t value);
 void copyPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
 void addPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
 void subtractPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
+// Opacity blend of `n` same-size words: target weight min(255, 512 - alpha - opacity), source weight
+// 255 - that; red and blue in one product, green in another; the fourth byte becomes 0.
+void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, int opacity);
+// dst[i] = averagePixels(dst[i], src[i]); the two ranges must not overlap.
+void averagePixelsInto(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
 
 namespace reference {
 // One byte at a time: min(255, a + b) and max(0, a - b) for each of the four bytes.
 uint32_t addBytesSaturated(uint32_t a, uint32_t b);
 uint32_t subtractBytesSaturated(uint32_t a, uint32_t b);
+void blendByOpacity(uint32_t* dst, const uint32_t* src, int n, int opacity);
 }  // namespace reference

@@ -1,37 +1,84 @@
 #include "effects/filters/FX_RadialBlur.h"
 
 #include "pixel/Numeric.h"
+#include "pixel/PixelOps.h"
 
 namespace {
 
-// Per-channel floor((a + b) / 2) of red, green and blue; the fourth byte becomes 0.
-inline uint32_t average(uint32_t a, uint32_t b) { return ((a & b) & 0x00FFFFFFu) + (((a ^ b) & 0x00FEFEFEu) >> 1); }
+bool inside(int64_t v, int n) { return v >= 0 && v < n; }
+
+// The inward step of column x (>= 0) and of row y (<= 0) for a strength.
+int columnStep(int x, int hw, float strength) { return truncToInt(float(float(x + 1 - hw) * strength)); }
+int rowStep(int y, int hh, float strength) { return truncToInt(float(float(y - hh) * strength)); }
+
+// One row pair of the walk, pixel by pixel in the walk's order: needed where a source row is also
+// written by the same step.
+void blurRowInOrder(uint32_t* p, int W, int H, int y, int dy, float strength) {
+    const int hw = W / 2;
+    auto at = [&](int yy, int x) -> uint32_t& { return p[size_t(yy) * size_t(W) + size_t(x)]; };
+    for (int x = hw; x <= W - 2; ++x) {
+        const int dx = columnStep(x, hw, strength);
+        // A strength outside 0..1 would sample outside the frame: such pixels are left alone.
+        if (!inside(int64_t(x) - dx, W) || !inside(int64_t(W) - 1 - x + dx, W)) continue;
+        at(y, x) = averagePixels(at(y, x), at(y - dy, x - dx));
+        at(y, W - 1 - x) = averagePixels(at(y, W - 1 - x), at(y - dy, W - 1 - x + dx));
+        at(H - 1 - y, W - 1 - x) = averagePixels(at(H - 1 - y, W - 1 - x), at(H - 1 - y + dy, W - 1 - x + dx));
+        at(H - 1 - y, x) = averagePixels(at(H - 1 - y, x), at(H - 1 - y + dy, x - dx));
+    }
+}
 
 }  // namespace
 
+namespace reference {
+void radialBlur(uint32_t* p, int W, int H, float strength) {
+    const int hh = H / 2;
+    for (int y = hh - 1; y >= 1; --y) {
+        const int dy = rowStep(y, hh, strength);
+        if (!inside(int64_t(y) - dy, H) || !inside(int64_t(H) - 1 - y + dy, H)) continue;
+        blurRowInOrder(p, W, H, y, dy, strength);
+    }
+}
+}  // namespace reference
+
 FX_RadialBlur::FX_RadialBlur(uint32_t width, uint32_t height, int, float s) : Effect(width, height), strength(s) {
     blendMode = -1;
+    runs.reserve(width / 2 + 1);
 }
 
 void FX_RadialBlur::update() { updateOpacity(); }
 
+// The column steps grow by whole pixels along a row, so the columns fall into runs that share one step:
+// within a run the sources are a contiguous range of the source row. Where the source rows differ from
+// the two rows being written, the pixels of a step do not depend on one another and each run of each
+// quadrant is one vector pass; other rows are walked pixel by pixel.
 void FX_RadialBlur::render() {
     const int W = int(width), H = int(height);
     const int hw = W / 2, hh = H / 2;
     uint32_t* p = targetFrame->getPixels();
-    auto at = [&](int y, int x) -> uint32_t& { return p[size_t(y) * size_t(W) + size_t(x)]; };
-    auto inside = [](int64_t v, int n) { return v >= 0 && v < n; };
+    runs.clear();
+    for (int x = hw; x <= W - 2; ++x) {
+        const int dx = columnStep(x, hw, strength);
+        if (!inside(int64_t(x) - dx, W) || !inside(int64_t(W) - 1 - x + dx, W)) continue;
+        if (!runs.empty() && runs.back().step == dx && runs.back().end == x)
+            ++runs.back().end;
+        else
+            runs.push_back(Run{x, x + 1, dx});
+    }
+    auto row = [&](int y) { return p + size_t(y) * size_t(W); };
     for (int y = hh - 1; y >= 1; --y) {
-        const int dy = truncToInt(float(float(y - hh) * strength));  // <= 0
-        // A strength outside 0..1 would sample outside the frame: such pixels are left alone.
+        const int dy = rowStep(y, hh, strength);
         if (!inside(int64_t(y) - dy, H) || !inside(int64_t(H) - 1 - y + dy, H)) continue;
-        for (int x = hw; x <= W - 2; ++x) {
-            const int dx = truncToInt(float(float(x + 1 - hw) * strength));  // >= 0
-            if (!inside(int64_t(x) - dx, W) || !inside(int64_t(W) - 1 - x + dx, W)) continue;
-            at(y, x) = average(at(y, x), at(y - dy, x - dx));
-            at(y, W - 1 - x) = average(at(y, W - 1 - x), at(y - dy, W - 1 - x + dx));
-            at(H - 1 - y, W - 1 - x) = average(at(H - 1 - y, W - 1 - x), at(H - 1 - y + dy, W - 1 - x + dx));
-            at(H - 1 - y, x) = average(at(H - 1 - y, x), at(H - 1 - y + dy, x - dx));
+        const int top = y, bottom = H - 1 - y, topSource = y - dy, bottomSource = H - 1 - y + dy;
+        if (topSource == top || topSource == bottom || bottomSource == top || bottomSource == bottom) {
+            blurRowInOrder(p, W, H, y, dy, strength);
+            continue;
+        }
+        for (const Run& r : runs) {
+            const int n = r.end - r.begin, mirrored = W - r.end;  // columns W - 1 - x of the run
+            averagePixelsInto(row(top) + r.begin, row(topSource) + (r.begin - r.step), n);
+            averagePixelsInto(row(top) + mirrored, row(topSource) + (mirrored + r.step), n);
+            averagePixelsInto(row(bottom) + mirrored, row(bottomSource) + (mirrored + r.step), n);
+            averagePixelsInto(row(bottom) + r.begin, row(bottomSource) + (r.begin - r.step), n);
         }
     }
 }

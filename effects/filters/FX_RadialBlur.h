@@ -4,7 +4,14 @@
 // rows and columns are never written; every written pixel loses its fourth byte.
 #pragma once
 
+#include <vector>
+
 #include "timeline/Effect.h"
+
+namespace reference {
+// The walk pixel by pixel, in order: what render() must equal.
+void radialBlur(uint32_t* pixels, int width, int height, float strength);
+}  // namespace reference
 
 class FX_RadialBlur : public Effect {
 public:
@@ -15,4 +22,10 @@ public:
     void render() override;
 
     float strength;  // fraction of the distance to the centre the sample moves inward; 0..1 keeps it inside
+
+private:
+    struct Run {
+        int begin, end, step;  // columns begin..end - 1 of the right half share the inward step
+    };
+    std::vector<Run> runs;  // rebuilt each frame in storage reserved once
 };

@@ -25,22 +25,6 @@ PixelArray* FX_Image::sequenceImage() const {
     return imageSequence->get(truncToInt(wrapped));
 }
 
-// Measured: the packed form below (red and blue in one 32-bit product) runs faster than three 16-bit
-// channel products on baseline x86-64 (190 vs 212 us a frame), so it stays as written.
-void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, int opacity) {
-    const uint32_t A = uint32_t(std::clamp(opacity, 0, 255));
-    for (int i = 0; i < n; ++i) {
-        const uint32_t s = src[i], d = dst[i];
-        const uint32_t wd = std::min(255u, 512u - (s >> 24) - A);
-        const uint32_t ws = 255u - wd;
-        // The weighted sums are defined as signed 32-bit; unsigned products wrap in the same bits, and the
-        // masks drop those that overflow.
-        const uint32_t rb = (((s & 0x00FF00FFu) * ws + (d & 0x00FF00FFu) * wd) >> 8) & 0x00FF00FFu;
-        const uint32_t g = (((s & 0x0000FF00u) * ws + (d & 0x0000FF00u) * wd) >> 8) & 0x0000FF00u;
-        dst[i] = rb + g;
-    }
-}
-
 void FX_Image::render() {
     PixelArray* source = imageSequence ? sequenceImage() : sourceImage;
     if (!source) return;

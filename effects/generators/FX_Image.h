@@ -29,6 +29,3 @@ public:
     int offsetY = 0;
 };
 
-// Opacity blend of `n` same-size words: target weight min(255, 512 - alpha - opacity), source weight
-// 255 - that; red and blue in one product, green in another; the fourth byte becomes 0.
-void blendByOpacity(uint32_t* dst, const uint32_t* src, int n, int opacity);

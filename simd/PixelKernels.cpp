@@ -1,0 +1,131 @@
+// The whole-buffer pixel kernels of pixel/PixelOps.h, compiled for every SIMD target and dispatched at
+// run time. Each loop does in lanes exactly what the reference form does per word; the words that do not
+// fill a vector go through the same per-word function.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "simd/PixelKernels.cpp"
+#include <hwy/foreach_target.h>  // re-includes this file once per target
+#include <hwy/highway.h>
+
+#include "pixel/PixelOps.h"
+#include "simd/Simd.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace softshow {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Byte-wise saturating add or subtract of a colour or of a second buffer.
+// The one-lane fallback target (processors without SSSE3) runs the per-word forms, which the compiler
+// still packs into SSE2 code.
+#if HWY_TARGET == HWY_SCALAR
+template <bool kAdd>
+void ByteSaturatedColor(uint32_t* dst, int n, uint32_t value) {
+    for (int i = 0; i < n; ++i) dst[i] = kAdd ? addBytesSaturated(dst[i], value) : subtractBytesSaturated(dst[i], value);
+}
+template <bool kAdd>
+void ByteSaturatedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n) {
+    for (int i = 0; i < n; ++i) dst[i] = kAdd ? addBytesSaturated(dst[i], src[i]) : subtractBytesSaturated(dst[i], src[i]);
+}
+#else
+template <bool kAdd>
+void ByteSaturatedColor(uint32_t* dst, int n, uint32_t value) {
+    const hn::ScalableTag<uint32_t> d32;
+    const hn::Repartition<uint8_t, decltype(d32)> d8;
+    const auto v = hn::BitCast(d8, hn::Set(d32, value));
+    const int N = int(hn::Lanes(d32));
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const auto x = hn::BitCast(d8, hn::LoadU(d32, dst + i));
+        hn::StoreU(hn::BitCast(d32, kAdd ? hn::SaturatedAdd(x, v) : hn::SaturatedSub(x, v)), d32, dst + i);
+    }
+    for (; i < n; ++i) dst[i] = kAdd ? addBytesSaturated(dst[i], value) : subtractBytesSaturated(dst[i], value);
+}
+template <bool kAdd>
+void ByteSaturatedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n) {
+    const hn::ScalableTag<uint32_t> d32;
+    const hn::Repartition<uint8_t, decltype(d32)> d8;
+    const int N = int(hn::Lanes(d32));
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const auto x = hn::BitCast(d8, hn::LoadU(d32, dst + i));
+        const auto y = hn::BitCast(d8, hn::LoadU(d32, src + i));
+        hn::StoreU(hn::BitCast(d32, kAdd ? hn::SaturatedAdd(x, y) : hn::SaturatedSub(x, y)), d32, dst + i);
+    }
+    for (; i < n; ++i) dst[i] = kAdd ? addBytesSaturated(dst[i], src[i]) : subtractBytesSaturated(dst[i], src[i]);
+}
+#endif
+void AddColor(uint32_t* dst, int n, uint32_t value) { ByteSaturatedColor<true>(dst, n, value); }
+void SubtractColor(uint32_t* dst, int n, uint32_t value) { ByteSaturatedColor<false>(dst, n, value); }
+void AddPixels(uint32_t* dst, const uint32_t* src, int n) { ByteSaturatedPixels<true>(dst, src, n); }
+void SubtractPixels(uint32_t* dst, const uint32_t* src, int n) { ByteSaturatedPixels<false>(dst, src, n); }
+
+void BlendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, int opacity) {
+    const hn::ScalableTag<uint32_t> d;
+    const uint32_t A = uint32_t(opacity < 0 ? 0 : opacity > 255 ? 255 : opacity);
+    const auto k255 = hn::Set(d, 255u), k512A = hn::Set(d, 512u - A);
+    const auto maskRB = hn::Set(d, 0x00FF00FFu), maskG = hn::Set(d, 0x0000FF00u);
+    const int N = int(hn::Lanes(d));
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const auto s = hn::LoadU(d, src + i), t = hn::LoadU(d, dst + i);
+        const auto wd = hn::Min(k255, hn::Sub(k512A, hn::ShiftRight<24>(s)));
+        const auto ws = hn::Sub(k255, wd);
+        const auto rb = hn::And(hn::ShiftRight<8>(hn::Add(hn::Mul(hn::And(s, maskRB), ws), hn::Mul(hn::And(t, maskRB), wd))), maskRB);
+        const auto g = hn::And(hn::ShiftRight<8>(hn::Add(hn::Mul(hn::And(s, maskG), ws), hn::Mul(hn::And(t, maskG), wd))), maskG);
+        hn::StoreU(hn::Add(rb, g), d, dst + i);
+    }
+    if (i < n) reference::blendByOpacity(dst + i, src + i, n - i, opacity);
+}
+
+// dst[i] = the per-channel floor average of dst[i] and src[i], red, green and blue; the fourth byte 0.
+void AveragePixels(uint32_t* dst, const uint32_t* src, int n) {
+    const hn::ScalableTag<uint32_t> d;
+    const auto low = hn::Set(d, 0x00FFFFFFu), halves = hn::Set(d, 0x00FEFEFEu);
+    const int N = int(hn::Lanes(d));
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const auto a = hn::LoadU(d, dst + i), b = hn::LoadU(d, src + i);
+        hn::StoreU(hn::Add(hn::And(hn::And(a, b), low), hn::ShiftRight<1>(hn::And(hn::Xor(a, b), halves))), d, dst + i);
+    }
+    for (; i < n; ++i) dst[i] = averagePixels(dst[i], src[i]);
+}
+
+const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
+
+}  // namespace HWY_NAMESPACE
+}  // namespace softshow
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace softshow {
+HWY_EXPORT(AddColor);
+HWY_EXPORT(SubtractColor);
+HWY_EXPORT(AddPixels);
+HWY_EXPORT(SubtractPixels);
+HWY_EXPORT(BlendByOpacity);
+HWY_EXPORT(AveragePixels);
+HWY_EXPORT(TargetName);
+}  // namespace softshow
+
+void addColorSaturated(uint32_t* dst, int n, uint32_t value) { HWY_DYNAMIC_DISPATCH(softshow::AddColor)(dst, n, value); }
+void subtractColorSaturated(uint32_t* dst, int n, uint32_t value) {
+    HWY_DYNAMIC_DISPATCH(softshow::SubtractColor)(dst, n, value);
+}
+void addPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n) {
+    HWY_DYNAMIC_DISPATCH(softshow::AddPixels)(dst, src, n);
+}
+void subtractPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n) {
+    HWY_DYNAMIC_DISPATCH(softshow::SubtractPixels)(dst, src, n);
+}
+void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, int opacity) {
+    HWY_DYNAMIC_DISPATCH(softshow::BlendByOpacity)(dst, src, n, opacity);
+}
+void averagePixelsInto(uint32_t* dst, const uint32_t* src, int n) {
+    HWY_DYNAMIC_DISPATCH(softshow::AveragePixels)(dst, src, n);
+}
+
+std::vector<int64_t> simdTargets() { return hwy::SupportedAndGeneratedTargets(); }
+void forceSimdTarget(int64_t target) { hwy::SetSupportedTargetsForTest(target); }
+std::string simdTargetName(int64_t target) { return hwy::TargetName(target); }
+std::string activeSimdTarget() { return HWY_DYNAMIC_DISPATCH(softshow::TargetName)(); }
+#endif  // HWY_ONCE

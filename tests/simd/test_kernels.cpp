@@ -1,0 +1,92 @@
+// Every SIMD kernel against its plain reference, bit for bit, on every target this machine runs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "effects/filters/FX_RadialBlur.h"
+#include "pixel/PixelOps.h"
+#include "simd/Simd.h"
+
+namespace {
+
+// Random words, then runs of the edge values (bytes 0x00 and 0xFF, alpha set or clear).
+std::vector<uint32_t> frameWords(size_t n, uint32_t seed) {
+    std::mt19937 gen(seed);
+    std::vector<uint32_t> w(n);
+    for (uint32_t& x : w) x = gen();
+    const uint32_t edges[] = {0, 0xFFFFFFFFu, 0xFF000000u, 0x00FFFFFFu, 0x80808080u, 0x7F7F7F7Fu, 0x01FF00FEu};
+    for (size_t i = 0; i < n / 3; ++i) w[gen() % n] = edges[gen() % 7];
+    return w;
+}
+
+struct EveryTarget : ::testing::Test {
+    void TearDown() override { forceSimdTarget(0); }
+    // Runs `check` once per target, with that target forced.
+    void forEachTarget(const std::function<void()>& check) {
+        const std::vector<int64_t> targets = simdTargets();
+        ASSERT_FALSE(targets.empty());
+        for (int64_t t : targets) {
+            forceSimdTarget(t);
+            SCOPED_TRACE(simdTargetName(t));
+            EXPECT_EQ(activeSimdTarget(), simdTargetName(t));
+            check();
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(EveryTarget, WholeBufferKernelsEqualTheirReferences) {
+    // Counts that are not a multiple of any vector, at offsets that are not aligned to one.
+    const std::vector<uint32_t> a = frameWords(4099, 1), b = frameWords(4099, 2);
+    using Kernel = std::function<void(uint32_t*, const uint32_t*, int)>;
+    using Word = std::function<uint32_t(uint32_t, uint32_t)>;
+    const std::pair<Kernel, Word> cases[] = {
+        {[](uint32_t* d, const uint32_t* s, int n) { addPixelsSaturated(d, s, n); }, reference::addBytesSaturated},
+        {[](uint32_t* d, const uint32_t* s, int n) { subtractPixelsSaturated(d, s, n); }, reference::subtractBytesSaturated},
+        {[](uint32_t* d, const uint32_t*, int n) { addColorSaturated(d, n, 0x80FF017Fu); },
+         [](uint32_t x, uint32_t) { return reference::addBytesSaturated(x, 0x80FF017Fu); }},
+        {[](uint32_t* d, const uint32_t*, int n) { subtractColorSaturated(d, n, 0x80FF017Fu); },
+         [](uint32_t x, uint32_t) { return reference::subtractBytesSaturated(x, 0x80FF017Fu); }},
+        {[](uint32_t* d, const uint32_t* s, int n) { averagePixelsInto(d, s, n); },
+         [](uint32_t x, uint32_t y) { return averagePixels(x, y); }},
+    };
+    forEachTarget([&] {
+        for (const auto& [kernel, word] : cases)
+            for (int offset : {0, 1, 3})
+                for (int n : {0, 1, 7, 17, 4096}) {
+                    std::vector<uint32_t> got = a;
+                    kernel(got.data() + offset, b.data() + offset, n);
+                    for (size_t i = 0; i < got.size(); ++i) {
+                        const bool written = int(i) >= offset && int(i) < offset + n;
+                        ASSERT_EQ(got[i], written ? word(a[i], b[i]) : a[i]) << "n " << n << " at " << i;
+                    }
+                }
+        for (int opacity : {-5, 0, 1, 128, 254, 255, 300}) {
+            std::vector<uint32_t> got = a, want = a;
+            blendByOpacity(got.data() + 1, b.data() + 1, 4093, opacity);
+            reference::blendByOpacity(want.data() + 1, b.data() + 1, 4093, opacity);
+            ASSERT_EQ(got, want) << "opacity " << opacity;
+        }
+    });
+}
+
+TEST_F(EveryTarget, RadialBlurEqualsTheWalkInOrder) {
+    forEachTarget([&] {
+        for (auto [w, h] : {std::pair{512, 384}, {37, 23}, {64, 5}})
+            for (float strength : {0.05f, 0.0f, 0.33f, 1.0f, 1.7f, -0.4f}) {
+                const std::vector<uint32_t> start = frameWords(size_t(w) * size_t(h), uint32_t(w + h));
+                FX_RadialBlur blur(uint32_t(w), uint32_t(h), 0, strength);
+                PixelArray frame{uint32_t(w), uint32_t(h)};
+                std::copy(start.begin(), start.end(), frame.pixels);
+                blur.setTarget(&frame);
+                blur.render();
+                std::vector<uint32_t> want = start;
+                reference::radialBlur(want.data(), w, h, strength);
+                ASSERT_EQ(std::vector<uint32_t>(frame.pixels, frame.pixels + frame.size), want)
+                    << w << " x " << h << " strength " << strength;
+            }
+    });
+}
