@@ -65,7 +65,31 @@ void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
 // dst[i] = averagePixels(dst[i], src[i]); the two ranges must not overlap.
 void averagePixelsInto(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
 
+// A byte map of the colour channels that is a clipped line between two runs: c <= zeroUpTo gives 0,
+// c >= fullFrom gives 255, any other c clamp((c * multiplier + bias) >> shift, 0, 255) in 32-bit
+// arithmetic. fitChannelLine finds one of about the given slope (the table's rise per step, > 0) that
+// equals a 256-entry table at every entry, or returns false (the caller then maps through the table).
+struct ChannelLine {
+    int32_t multiplier = 0, bias = 0;
+    int shift = 0;
+    int zeroUpTo = -1, fullFrom = 256;
+    uint8_t operator()(int c) const {
+        if (c <= zeroUpTo) return 0;
+        if (c >= fullFrom) return 255;
+        const int32_t v = (c * multiplier + bias) >> shift;
+        return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+    }
+};
+bool fitChannelLine(const uint8_t table[256], double slope, ChannelLine& line);
+
+// Red, green and blue through the line; the fourth byte becomes 0.
+void mapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line);
+// Red, green and blue become |level - c|; the fourth byte is kept.
+void distanceFromLevel(uint32_t* dst, int n, uint8_t level);
+
 namespace reference {
+// Red, green and blue through the table; the fourth byte kept or cleared.
+void mapChannels(uint32_t* dst, int n, const uint8_t table[256], bool keepFourthByte);
 // One byte at a time: min(255, a + b) and max(0, a - b) for each of the four bytes.
 uint32_t addBytesSaturated(uint32_t a, uint32_t b);
 uint32_t subtractBytesSaturated(uint32_t a, uint32_t b);

@@ -90,6 +90,56 @@ void AveragePixels(uint32_t* dst, const uint32_t* src, int n) {
     for (; i < n; ++i) dst[i] = averagePixels(dst[i], src[i]);
 }
 
+void MapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {
+    const hn::ScalableTag<uint32_t> du;
+    const hn::ScalableTag<int32_t> di;
+    const auto m = hn::Set(di, line.multiplier), b = hn::Set(di, line.bias);
+    const auto zero = hn::Zero(di), k255 = hn::Set(di, 255);
+    const auto zeroUpTo = hn::Set(di, line.zeroUpTo), fullFrom = hn::Set(di, line.fullFrom - 1);
+    const auto byte = hn::Set(du, 255u);
+    auto map = [&](auto channel) {
+        const auto c = hn::BitCast(di, channel);
+        const auto v = hn::Min(hn::Max(hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), line.shift), zero), k255);
+        const auto full = hn::IfThenElse(hn::Gt(c, fullFrom), k255, v);
+        return hn::BitCast(du, hn::IfThenElseZero(hn::Gt(c, zeroUpTo), full));
+    };
+    const int N = int(hn::Lanes(du));
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const auto w = hn::LoadU(du, dst + i);
+        const auto r = map(hn::And(hn::ShiftRight<16>(w), byte));
+        const auto g = map(hn::And(hn::ShiftRight<8>(w), byte));
+        const auto bl = map(hn::And(w, byte));
+        hn::StoreU(hn::Or(hn::Or(hn::ShiftLeft<16>(r), hn::ShiftLeft<8>(g)), bl), du, dst + i);
+    }
+    for (; i < n; ++i) {
+        const uint32_t w = dst[i];
+        dst[i] = uint32_t(line(int(w >> 16 & 255))) << 16 | uint32_t(line(int(w >> 8 & 255))) << 8 | line(int(w & 255));
+    }
+}
+
+void DistanceFromLevel(uint32_t* dst, int n, uint8_t level) {
+    auto word = [level](uint32_t w) {
+        auto d = [level](uint32_t c) { return c > level ? c - level : level - c; };
+        return (w & 0xFF000000u) | d(w >> 16 & 255) << 16 | d(w >> 8 & 255) << 8 | d(w & 255);
+    };
+    int i = 0;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<uint32_t> d32;
+    const hn::Repartition<uint8_t, decltype(d32)> d8;
+    const auto l = hn::Set(d8, level);
+    const auto alpha = hn::Set(d32, 0xFF000000u);
+    const int N = int(hn::Lanes(d32));
+    for (; i + N <= n; i += N) {
+        const auto w = hn::LoadU(d32, dst + i);
+        const auto x = hn::BitCast(d8, w);
+        const auto distance = hn::BitCast(d32, hn::Or(hn::SaturatedSub(x, l), hn::SaturatedSub(l, x)));
+        hn::StoreU(hn::Or(hn::And(w, alpha), hn::AndNot(alpha, distance)), d32, dst + i);
+    }
+#endif
+    for (; i < n; ++i) dst[i] = word(dst[i]);
+}
+
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -104,6 +154,8 @@ HWY_EXPORT(AddPixels);
 HWY_EXPORT(SubtractPixels);
 HWY_EXPORT(BlendByOpacity);
 HWY_EXPORT(AveragePixels);
+HWY_EXPORT(MapChannelsByLine);
+HWY_EXPORT(DistanceFromLevel);
 HWY_EXPORT(TargetName);
 }  // namespace softshow
 
@@ -123,6 +175,11 @@ void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
 void averagePixelsInto(uint32_t* dst, const uint32_t* src, int n) {
     HWY_DYNAMIC_DISPATCH(softshow::AveragePixels)(dst, src, n);
 }
+
+void mapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {
+    HWY_DYNAMIC_DISPATCH(softshow::MapChannelsByLine)(dst, n, line);
+}
+void distanceFromLevel(uint32_t* dst, int n, uint8_t level) { HWY_DYNAMIC_DISPATCH(softshow::DistanceFromLevel)(dst, n, level); }
 
 std::vector<int64_t> simdTargets() { return hwy::SupportedAndGeneratedTargets(); }
 void forceSimdTarget(int64_t target) { hwy::SetSupportedTargetsForTest(target); }

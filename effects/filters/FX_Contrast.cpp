@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "pixel/Numeric.h"
+#include "pixel/PixelOps.h"
 
 FX_Contrast::FX_Contrast(uint32_t width, uint32_t height) : Effect(width, height) {}
 
@@ -22,12 +23,15 @@ void buildContrastTable(float angle, uint8_t table[256]) {
     }
 }
 
+// The table is a clipped line, so it is applied as one in SIMD lanes when an exact integer line exists
+// (checked at all 256 entries each frame); otherwise through the table.
 void FX_Contrast::render() {
     uint8_t table[256];
     buildContrastTable(contrast, table);
     uint32_t* p = targetFrame->getPixels();
-    for (uint32_t i = 0; i < size; ++i) {
-        const uint32_t w = p[i];
-        p[i] = uint32_t(table[(w >> 16) & 255]) << 16 | uint32_t(table[(w >> 8) & 255]) << 8 | table[w & 255];
-    }
+    ChannelLine line;
+    if (fitChannelLine(table, 1.0 / std::tan(double(contrast)), line))
+        mapChannelsByLine(p, int(size), line);
+    else
+        reference::mapChannels(p, int(size), table, false);
 }

@@ -1,10 +1,14 @@
 // Every SIMD kernel against its plain reference, bit for bit, on every target this machine runs.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <vector>
 
+#include "effects/filters/FX_Contrast.h"
+#include "effects/filters/FX_Invert.h"
 #include "effects/filters/FX_RadialBlur.h"
 #include "pixel/PixelOps.h"
 #include "simd/Simd.h"
@@ -89,4 +93,41 @@ TEST_F(EveryTarget, RadialBlurEqualsTheWalkInOrder) {
                     << w << " x " << h << " strength " << strength;
             }
     });
+}
+
+// The channel maps: contrast at every angle a hundredth apart (a clipped line when one fits, else the
+// table) and invert at levels inside and outside 0..255, against the table applied word by word.
+TEST_F(EveryTarget, ChannelMapsEqualTheirTables) {
+    const std::vector<uint32_t> start = frameWords(512 * 384, 9);
+    auto run = [&](Effect& fx) {
+        PixelArray frame{512, 384};
+        std::copy(start.begin(), start.end(), frame.pixels);
+        fx.setTarget(&frame);
+        fx.render();
+        return std::vector<uint32_t>(frame.pixels, frame.pixels + frame.size);
+    };
+    int fitted = 0;
+    forEachTarget([&] {
+        for (int k = -10; k <= 170; ++k) {
+            FX_Contrast contrast(512, 384);
+            contrast.contrast = float(k) * 0.01f;
+            uint8_t table[256];
+            buildContrastTable(contrast.contrast, table);
+            ChannelLine line;
+            fitted += fitChannelLine(table, 1.0 / std::tan(double(contrast.contrast)), line);
+            std::vector<uint32_t> want = start;
+            reference::mapChannels(want.data(), int(want.size()), table, false);
+            ASSERT_EQ(run(contrast), want) << "angle " << contrast.contrast;
+        }
+        for (uint32_t level : {0u, 1u, 128u, 255u, 256u, 400u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFF80u, 0xFFFFFFFFu}) {
+            FX_Invert invert(512, 384, level);
+            uint8_t table[256];
+            for (int c = 0; c < 256; ++c)
+                table[c] = uint8_t(std::min<int64_t>(255, std::llabs(int64_t(int32_t(level - uint32_t(c))))));
+            std::vector<uint32_t> want = start;
+            reference::mapChannels(want.data(), int(want.size()), table, true);
+            ASSERT_EQ(run(invert), want) << "level " << level;
+        }
+    });
+    EXPECT_GT(fitted, 100 * int(simdTargets().size()));  // most angles take the SIMD line
 }
