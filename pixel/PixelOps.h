@@ -84,6 +84,10 @@ bool fitChannelLine(const uint8_t table[256], double slope, ChannelLine& line);
 
 // Red, green and blue through the line; the fourth byte becomes 0.
 void mapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line);
+// dst[i] plus or minus src[i] with its colour channels through the line (its fourth byte taken as 0),
+// byte-saturated.
+void addMappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, const ChannelLine& line);
+void subtractMappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, const ChannelLine& line);
 // Red, green and blue become |level - c|; the fourth byte is kept.
 void distanceFromLevel(uint32_t* dst, int n, uint8_t level);
 

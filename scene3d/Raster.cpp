@@ -16,21 +16,23 @@ bool finite(const RasterCorner& c) {
            std::isfinite(c.v);
 }
 
-// Rows of a triangle whose edges are in the tables; false when there is nothing to draw.
+// Rows of a triangle whose edges are in the tables; false when there is nothing to draw. Only the rows
+// the fill will read are reset: rows an edge writes outside them are never read by this triangle.
 bool setUpTriangle(const RasterCorner corners[3], int& firstRow, int& endRow) {
     for (int i = 0; i < 3; ++i)
         if (!finite(corners[i])) return false;
-    for (int r = 0; r < kRasterRows; ++r) leftEdge[r].x = 512.0f, rightEdge[r].x = 0.0f;
     const RasterCorner* c[3] = {&corners[0], &corners[1], &corners[2]};
     std::stable_sort(c, c + 3, [](const RasterCorner* a, const RasterCorner* b) { return a->sy < b->sy; });
-    walkEdge(leftEdge, rightEdge, *c[0], *c[1]);
-    walkEdge(leftEdge, rightEdge, *c[0], *c[2]);
-    walkEdge(leftEdge, rightEdge, *c[1], *c[2]);
     const int64_t top = truncToInt(double(c[0]->sy)), bottom = truncToInt(double(c[2]->sy));
     if (top >= bottom) return false;
     firstRow = int(std::max<int64_t>(top, 0));
     endRow = int(std::min<int64_t>(bottom, kRasterRows));
-    return firstRow < endRow;
+    if (firstRow >= endRow) return false;
+    for (int r = firstRow; r < endRow; ++r) leftEdge[r].x = 512.0f, rightEdge[r].x = 0.0f;
+    walkEdge(leftEdge, rightEdge, *c[0], *c[1]);
+    walkEdge(leftEdge, rightEdge, *c[0], *c[2]);
+    walkEdge(leftEdge, rightEdge, *c[1], *c[2]);
+    return true;
 }
 
 // Fills the spanned rows; Shade(x, y, w, uw, vw) returns the colour of a fragment that passed the test.

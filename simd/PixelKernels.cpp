@@ -140,6 +140,45 @@ void DistanceFromLevel(uint32_t* dst, int n, uint8_t level) {
     for (; i < n; ++i) dst[i] = word(dst[i]);
 }
 
+// dst[i] = dst[i] plus (or minus) src[i] with its colour channels through the line, byte-saturated; the
+// fourth byte of the mapped source is 0, so dst keeps its own.
+template <bool kAdd>
+void MappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, const ChannelLine& line) {
+    int i = 0;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<uint32_t> du;
+    const hn::ScalableTag<int32_t> di;
+    const hn::Repartition<uint8_t, decltype(du)> d8;
+    const auto m = hn::Set(di, line.multiplier), b = hn::Set(di, line.bias);
+    const auto zero = hn::Zero(di), k255 = hn::Set(di, 255);
+    const auto zeroUpTo = hn::Set(di, line.zeroUpTo), fullFrom = hn::Set(di, line.fullFrom - 1);
+    const auto byte = hn::Set(du, 255u);
+    auto map = [&](auto channel) {
+        const auto c = hn::BitCast(di, channel);
+        const auto v = hn::Min(hn::Max(hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), line.shift), zero), k255);
+        return hn::BitCast(du, hn::IfThenElseZero(hn::Gt(c, zeroUpTo), hn::IfThenElse(hn::Gt(c, fullFrom), k255, v)));
+    };
+    const int N = int(hn::Lanes(du));
+    for (; i + N <= n; i += N) {
+        const auto w = hn::LoadU(du, src + i);
+        const auto mapped = hn::Or(hn::Or(hn::ShiftLeft<16>(map(hn::And(hn::ShiftRight<16>(w), byte))),
+                                          hn::ShiftLeft<8>(map(hn::And(hn::ShiftRight<8>(w), byte)))),
+                                   map(hn::And(w, byte)));
+        const auto x = hn::BitCast(d8, hn::LoadU(du, dst + i)), y = hn::BitCast(d8, mapped);
+        hn::StoreU(hn::BitCast(du, kAdd ? hn::SaturatedAdd(x, y) : hn::SaturatedSub(x, y)), du, dst + i);
+    }
+#endif
+    for (; i < n; ++i) {
+        const uint32_t w = src[i];
+        const uint32_t mapped = uint32_t(line(int(w >> 16 & 255))) << 16 | uint32_t(line(int(w >> 8 & 255))) << 8 | line(int(w & 255));
+        dst[i] = kAdd ? addBytesSaturated(dst[i], mapped) : subtractBytesSaturated(dst[i], mapped);
+    }
+}
+void AddMappedPixels(uint32_t* dst, const uint32_t* src, int n, const ChannelLine& line) { MappedPixels<true>(dst, src, n, line); }
+void SubtractMappedPixels(uint32_t* dst, const uint32_t* src, int n, const ChannelLine& line) {
+    MappedPixels<false>(dst, src, n, line);
+}
+
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -156,6 +195,8 @@ HWY_EXPORT(BlendByOpacity);
 HWY_EXPORT(AveragePixels);
 HWY_EXPORT(MapChannelsByLine);
 HWY_EXPORT(DistanceFromLevel);
+HWY_EXPORT(AddMappedPixels);
+HWY_EXPORT(SubtractMappedPixels);
 HWY_EXPORT(TargetName);
 }  // namespace softshow
 
@@ -180,6 +221,13 @@ void mapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {
     HWY_DYNAMIC_DISPATCH(softshow::MapChannelsByLine)(dst, n, line);
 }
 void distanceFromLevel(uint32_t* dst, int n, uint8_t level) { HWY_DYNAMIC_DISPATCH(softshow::DistanceFromLevel)(dst, n, level); }
+
+void addMappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, const ChannelLine& line) {
+    HWY_DYNAMIC_DISPATCH(softshow::AddMappedPixels)(dst, src, n, line);
+}
+void subtractMappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, const ChannelLine& line) {
+    HWY_DYNAMIC_DISPATCH(softshow::SubtractMappedPixels)(dst, src, n, line);
+}
 
 std::vector<int64_t> simdTargets() { return hwy::SupportedAndGeneratedTargets(); }
 void forceSimdTarget(int64_t target) { hwy::SetSupportedTargetsForTest(target); }

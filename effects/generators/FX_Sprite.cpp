@@ -182,6 +182,22 @@ void FX_Sprite::render() {
             auto scale = [&scaled](uint32_t t) {
                 return scaled[redOf(t)] << 16 | scaled[greenOf(t)] << 8 | scaled[blueOf(t)];
             };
+            // The scaling is a line through 0: rows go through the SIMD kernels where an exact one exists.
+            uint8_t bytes[256];
+            for (int c = 0; c < 256; ++c) bytes[c] = uint8_t(scaled[c]);
+            ChannelLine line;
+            if (fitChannelLine(bytes, s / (spriteMode == 8 ? 255.0 : 256.0), line)) {
+                const Span cols = clip(x, Sw, W), rows = clip(y, Sh, H);
+                for (int r = rows.lo; r < rows.hi && cols.lo < cols.hi; ++r) {
+                    uint32_t* out = dst + size_t(y + r) * size_t(W) + size_t(x + cols.lo);
+                    const uint32_t* src = tex.pixels + size_t(r) * size_t(Sw) + size_t(cols.lo);
+                    if (spriteMode == 8)
+                        addMappedPixels(out, src, cols.hi - cols.lo, line);
+                    else
+                        subtractMappedPixels(out, src, cols.hi - cols.lo, line);
+                }
+                break;
+            }
             if (spriteMode == 8)
                 drawStraight(dst, W, W, H, tex, x, y, [&](uint32_t t, uint32_t d) { return addBytesSaturated(d, scale(t)); });
             else

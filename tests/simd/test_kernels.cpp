@@ -68,6 +68,21 @@ TEST_F(EveryTarget, WholeBufferKernelsEqualTheirReferences) {
                         ASSERT_EQ(got[i], written ? word(a[i], b[i]) : a[i]) << "n " << n << " at " << i;
                     }
                 }
+        // The sprite's scaled add and subtract: channels through trunc(c / 255 x s) or trunc(c / 256 x s).
+        for (double fade : {1.0, 77.0, 128.0, 254.0, 255.0})
+            for (bool add : {true, false}) {
+                uint8_t table[256];
+                for (int c = 0; c < 256; ++c) table[c] = uint8_t(add ? double(c) / 255.0 * fade : double(c) * 0.00390625 * fade);
+                ChannelLine line;
+                ASSERT_TRUE(fitChannelLine(table, fade / (add ? 255.0 : 256.0), line)) << fade;
+                std::vector<uint32_t> got = a;
+                (add ? addMappedPixels : subtractMappedPixels)(got.data() + 1, b.data() + 1, 4093, line);
+                for (int i = 1; i < 4094; ++i) {
+                    const uint32_t m = uint32_t(table[b[i] >> 16 & 255]) << 16 | uint32_t(table[b[i] >> 8 & 255]) << 8 | table[b[i] & 255];
+                    ASSERT_EQ(got[i], add ? reference::addBytesSaturated(a[i], m) : reference::subtractBytesSaturated(a[i], m))
+                        << "fade " << fade << " at " << i;
+                }
+            }
         for (int opacity : {-5, 0, 1, 128, 254, 255, 300}) {
             std::vector<uint32_t> got = a, want = a;
             blendByOpacity(got.data() + 1, b.data() + 1, 4093, opacity);
