@@ -16,3 +16,6 @@ public:
 };
 
 void mosaic(uint32_t* P, int W, int H, int n);
+namespace reference {
+void mosaic(uint32_t* P, int W, int H, int n);  // block by block, the plain form
+}  // namespace reference

@@ -9,6 +9,8 @@
 
 #include "effects/filters/FX_Contrast.h"
 #include "effects/filters/FX_Invert.h"
+#include "effects/filters/FX_Mosaic.h"
+#include "effects/filters/FX_MotionBlur.h"
 #include "effects/filters/FX_RadialBlur.h"
 #include "pixel/PixelOps.h"
 #include "simd/Simd.h"
@@ -145,4 +147,24 @@ TEST_F(EveryTarget, ChannelMapsEqualTheirTables) {
         }
     });
     EXPECT_GT(fitted, 100 * int(simdTargets().size()));  // most angles take the SIMD line
+}
+
+// Kernels rewritten for memory order (not per target): the band-wise mosaic and the one-pass motion blur.
+TEST(MemoryOrderKernels, EqualTheirPlainForms) {
+    for (auto [w, h] : {std::pair{512, 384}, {37, 23}})
+        for (int n : {1, 3, 16, 37, 1000}) {
+            std::vector<uint32_t> got = frameWords(size_t(w) * size_t(h), uint32_t(n)), want = got;
+            mosaic(got.data(), w, h, n);
+            reference::mosaic(want.data(), w, h, n);
+            ASSERT_EQ(got, want) << w << " x " << h << " blocks of " << n;
+        }
+    for (int passes : {0, 1, 3}) {
+        const std::vector<uint32_t> history = frameWords(3001, 5);
+        std::vector<uint32_t> got = frameWords(3001, 6), want = got, gotHistory = history;
+        motionBlur(got.data(), 3001, gotHistory.data(), passes);
+        for (int k = 0; k < passes; ++k)
+            for (size_t i = 0; i < want.size(); ++i) want[i] = ((want[i] & 0x00FEFEFEu) + (history[i] & 0x00FEFEFEu)) >> 1;
+        ASSERT_EQ(got, want) << passes;
+        ASSERT_EQ(gotHistory, want) << passes;
+    }
 }
