@@ -6,6 +6,9 @@
 #include <hwy/foreach_target.h>  // re-includes this file once per target
 #include <hwy/highway.h>
 
+#include <algorithm>
+
+#include "effects/filters/FX_Blur.h"
 #include "pixel/PixelOps.h"
 #include "simd/Simd.h"
 
@@ -179,6 +182,92 @@ void SubtractMappedPixels(uint32_t* dst, const uint32_t* src, int n, const Chann
     MappedPixels<false>(dst, src, n, line);
 }
 
+// The box blur's passes. Rows: the running sum is serial (one 64-bit addition a pixel, the three channels
+// packed); its fields go to three planes, which are divided and packed in lanes. Columns: the running
+// sums of every column advance together, in lanes.
+void BoxBlurRows(const uint32_t* SS_RESTRICT src, uint32_t* SS_RESTRICT horizontal, int W, int H, int r,
+                 uint64_t* SS_RESTRICT expanded, uint64_t* SS_RESTRICT sums, WindowDivider divide) {
+    const int last = W - 1;
+    for (int y = 0; y < H; ++y) {
+        const uint32_t* SS_RESTRICT row = src + size_t(y) * size_t(W);
+        for (int x = 0; x < W; ++x) {
+            const uint64_t p = row[x];
+            expanded[x] = (p >> 16 & 255) << 42 | (p >> 8 & 255) << 21 | (p & 255);
+        }
+        uint64_t s = 0;
+        for (int k = -r; k <= r; ++k) s += expanded[std::min(last, std::max(k, 0))];
+        // Edge columns read clamped neighbours; the others a fixed distance away.
+        const int inner0 = std::min(W, r), inner1 = std::max(inner0, W - r - 1);
+        int x = 0;
+        for (; x < inner0; ++x) sums[x] = s, s += expanded[std::min(x + r + 1, last)] - expanded[std::max(x - r, 0)];
+        for (; x < inner1; ++x) sums[x] = s, s += expanded[x + r + 1] - expanded[x - r];
+        for (; x < W; ++x) sums[x] = s, s += expanded[std::min(x + r + 1, last)] - expanded[std::max(x - r, 0)];
+        uint32_t* SS_RESTRICT out = horizontal + size_t(y) * size_t(W);
+        x = 0;
+#if HWY_TARGET != HWY_SCALAR
+        const hn::ScalableTag<uint64_t> d64;
+        const hn::Repartition<uint32_t, decltype(d64)> d32;
+        const auto m = hn::BitCast(d32, hn::Set(d64, uint64_t(divide.multiplier)));
+        const auto field = hn::Set(d64, uint64_t(0x1FFFFF));
+        const int N = int(hn::Lanes(d64));
+        auto packed = [&](const uint64_t* p) {
+            const auto v = hn::LoadU(d64, p);
+            auto q = [&](auto f) { return hn::ShiftRightSame(hn::MulEven(hn::BitCast(d32, f), m), divide.shift); };
+            return hn::BitCast(d32, hn::Or(hn::Or(hn::ShiftLeft<16>(q(hn::ShiftRight<42>(v))),
+                                                   hn::ShiftLeft<8>(q(hn::And(hn::ShiftRight<21>(v), field)))),
+                                            q(hn::And(v, field))));
+        };
+        for (; x + 2 * N <= W; x += 2 * N) hn::StoreU(hn::ConcatEven(d32, packed(sums + x + N), packed(sums + x)), d32, out + x);
+#endif
+        for (; x < W; ++x) {
+            const uint64_t v = sums[x];
+            out[x] = divide(uint32_t(v >> 42)) << 16 | divide(uint32_t(v >> 21) & 0x1FFFFFu) << 8 | divide(uint32_t(v) & 0x1FFFFFu);
+        }
+    }
+}
+
+void BoxBlurColumns(const uint32_t* SS_RESTRICT horizontal, uint32_t* SS_RESTRICT dst, int W, int H, int r,
+                    int32_t* SS_RESTRICT red, int32_t* SS_RESTRICT green, int32_t* SS_RESTRICT blue, WindowDivider divide) {
+    const int last = H - 1;
+    for (int x = 0; x < W; ++x) red[x] = green[x] = blue[x] = 0;
+    for (int k = -r; k <= r; ++k) {
+        const uint32_t* row = horizontal + size_t(std::min(last, std::max(0, k))) * size_t(W);
+        for (int x = 0; x < W; ++x)
+            red[x] += int32_t(row[x] >> 16 & 255), green[x] += int32_t(row[x] >> 8 & 255), blue[x] += int32_t(row[x] & 255);
+    }
+    for (int y = 0; y < H; ++y) {
+        const uint32_t* SS_RESTRICT in = horizontal + size_t(std::min(y + r + 1, last)) * size_t(W);
+        const uint32_t* SS_RESTRICT out = horizontal + size_t(std::max(y - r, 0)) * size_t(W);
+        uint32_t* SS_RESTRICT target = dst + size_t(y) * size_t(W);
+        int x = 0;
+#if HWY_TARGET != HWY_SCALAR
+        const hn::ScalableTag<uint32_t> d;
+        const hn::RebindToSigned<decltype(d)> di;
+        const auto m = hn::Set(d, divide.multiplier), byte = hn::Set(d, 255u), alpha = hn::Set(d, 0xFF000000u);
+        const int N = int(hn::Lanes(d));
+        for (; x + N <= W; x += N) {
+            const auto R = hn::BitCast(d, hn::LoadU(di, red + x)), G = hn::BitCast(d, hn::LoadU(di, green + x));
+            const auto B = hn::BitCast(d, hn::LoadU(di, blue + x));
+            auto q = [&](auto v) { return hn::ShiftRightSame(hn::Mul(v, m), divide.shift); };
+            hn::StoreU(hn::Or(alpha, hn::Or(hn::Or(hn::ShiftLeft<16>(q(R)), hn::ShiftLeft<8>(q(G))), q(B))), d, target + x);
+            const auto a = hn::LoadU(d, in + x), b = hn::LoadU(d, out + x);
+            auto moved = [&](auto sum, auto added, auto removed) {
+                return hn::BitCast(di, hn::Sub(hn::Add(sum, hn::And(added, byte)), hn::And(removed, byte)));
+            };
+            hn::StoreU(moved(R, hn::ShiftRight<16>(a), hn::ShiftRight<16>(b)), di, red + x);
+            hn::StoreU(moved(G, hn::ShiftRight<8>(a), hn::ShiftRight<8>(b)), di, green + x);
+            hn::StoreU(moved(B, a, b), di, blue + x);
+        }
+#endif
+        for (; x < W; ++x) {
+            target[x] = 0xFF000000u | divide(uint32_t(red[x])) << 16 | divide(uint32_t(green[x])) << 8 | divide(uint32_t(blue[x]));
+            red[x] += int32_t(in[x] >> 16 & 255) - int32_t(out[x] >> 16 & 255);
+            green[x] += int32_t(in[x] >> 8 & 255) - int32_t(out[x] >> 8 & 255);
+            blue[x] += int32_t(in[x] & 255) - int32_t(out[x] & 255);
+        }
+    }
+}
+
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -197,6 +286,8 @@ HWY_EXPORT(MapChannelsByLine);
 HWY_EXPORT(DistanceFromLevel);
 HWY_EXPORT(AddMappedPixels);
 HWY_EXPORT(SubtractMappedPixels);
+HWY_EXPORT(BoxBlurRows);
+HWY_EXPORT(BoxBlurColumns);
 HWY_EXPORT(TargetName);
 }  // namespace softshow
 
@@ -227,6 +318,15 @@ void addMappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src,
 }
 void subtractMappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, const ChannelLine& line) {
     HWY_DYNAMIC_DISPATCH(softshow::SubtractMappedPixels)(dst, src, n, line);
+}
+
+void boxBlurRows(const uint32_t* src, uint32_t* horizontal, int W, int H, int r, uint64_t* expanded, uint64_t* sums,
+                 WindowDivider divide) {
+    HWY_DYNAMIC_DISPATCH(softshow::BoxBlurRows)(src, horizontal, W, H, r, expanded, sums, divide);
+}
+void boxBlurColumns(const uint32_t* horizontal, uint32_t* dst, int W, int H, int r, int32_t* red, int32_t* green,
+                    int32_t* blue, WindowDivider divide) {
+    HWY_DYNAMIC_DISPATCH(softshow::BoxBlurColumns)(horizontal, dst, W, H, r, red, green, blue, divide);
 }
 
 std::vector<int64_t> simdTargets() { return hwy::SupportedAndGeneratedTargets(); }

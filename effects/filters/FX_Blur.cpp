@@ -16,12 +16,36 @@ FX_Blur::FX_Blur(uint32_t width, uint32_t height, int r) : Effect(width, height)
     columnRed.reset(new int32_t[width]);
     columnGreen.reset(new int32_t[width]);
     columnBlue.reset(new int32_t[width]);
+    divider = windowDivider(int(span));
+    if (divider.multiplier != 0 && 255 * span < (size_t(1) << 21)) {
+        horizontal.reset(new uint32_t[size]);
+        expanded.reset(new uint64_t[width]);
+        rowSums.reset(new uint64_t[width]);
+    }
+}
+
+WindowDivider windowDivider(int span) {
+    const uint64_t largest = 255u * uint64_t(span);
+    for (int shift = 31; shift >= 8; --shift) {
+        const uint64_t m = ((uint64_t(1) << shift) + uint64_t(span) - 1) / uint64_t(span);  // ceil(2^shift / span)
+        if (largest * m >= (uint64_t(1) << 32)) continue;
+        const WindowDivider d{uint32_t(m), shift};
+        bool exact = true;
+        for (uint32_t sum = 0; sum <= largest && exact; ++sum) exact = d(sum) == sum / uint32_t(span);
+        if (exact) return d;
+    }
+    return {};
 }
 
 void FX_Blur::render() { boxBlur(targetFrame->getPixels(), targetFrame->getPixels(), int(width), int(height), blurRadius); }
 
 void FX_Blur::boxBlur(const uint32_t* src, uint32_t* dst, int W, int H, int r) {
     if (r < 1 || W < 1 || H < 1) return;
+    if (horizontal && W <= int(width) && size_t(W) * size_t(H) <= size) {
+        boxBlurRows(src, horizontal.get(), W, H, r, expanded.get(), rowSums.get(), divider);
+        boxBlurColumns(horizontal.get(), dst, W, H, r, columnRed.get(), columnGreen.get(), columnBlue.get(), divider);
+        return;
+    }
     const int wm = W - 1, hm = H - 1;
     const int32_t* dv = divideTable.get();
     auto red = [](uint32_t p) { return int32_t(p >> 16 & 255); };

@@ -8,6 +8,24 @@
 
 #include "timeline/Effect.h"
 
+// Division of a window's channel sum by its size 2r + 1 as a 32-bit multiply and shift, exact for every
+// sum 0 .. 255 (2r + 1): checked at every sum when the effect is made. multiplier 0: none exists (radii above
+// about 127), and the division table is used.
+struct WindowDivider {
+    uint32_t multiplier = 0;
+    int shift = 0;
+    uint32_t operator()(uint32_t sum) const { return (sum * multiplier) >> shift; }
+};
+WindowDivider windowDivider(int span);
+
+// The two passes with the divider, compiled for every SIMD target and chosen at run time. Rows: each row's
+// running sums of the three channels packed 21 bits apart in one 64-bit word (exact: no field passes 2^21),
+// kept in `sums`, then divided and packed into `horizontal`. Columns: one running sum a column and channel, in memory order.
+void boxBlurRows(const uint32_t* src, uint32_t* horizontal, int W, int H, int r, uint64_t* expanded, uint64_t* sums,
+                 WindowDivider divide);
+void boxBlurColumns(const uint32_t* horizontal, uint32_t* dst, int W, int H, int r, int32_t* red, int32_t* green,
+                    int32_t* blue, WindowDivider divide);
+
 class FX_Blur : public Effect {
 public:
     FX_Blur(uint32_t width, uint32_t height, int blurRadius);
@@ -21,6 +39,9 @@ public:
     std::unique_ptr<int32_t[]> sumRed, sumGreen, sumBlue;
     std::unique_ptr<int32_t[]> upperIndex, lowerIndex;
     std::unique_ptr<int32_t[]> columnRed, columnGreen, columnBlue;  // running sums of the vertical pass
+    WindowDivider divider;
+    std::unique_ptr<uint32_t[]> horizontal;         // the divided row pass, packed words
+    std::unique_ptr<uint64_t[]> expanded, rowSums;  // one row's packed channels and running sums
 };
 
 namespace reference {
