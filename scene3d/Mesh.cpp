@@ -113,6 +113,16 @@ void Mesh::clipFace(const Face& f, int mode) {
         a.v[k] = v;
     }
     a.count = 3;
+    // A face with every corner inside every plane passes the six stages unchanged: each stage gives the
+    // corners back rotated by one, six rotations of three corners are none.
+    if (insideView[idx[0]] && insideView[idx[1]] && insideView[idx[2]]) {
+        if (triangleCount + 3 > triangleRoom) {
+            ++droppedTriangles;
+            return;
+        }
+        for (int k = 0; k < 3; ++k) triangles[triangleCount++] = a.v[k];
+        return;
+    }
     Polygon* in = &a;
     Polygon* out = &b;
     for (int p = 0; p < 6; ++p) {
@@ -220,6 +230,14 @@ void Mesh::render(uint32_t* pixels, int width, int height, const std::vector<std
     facesToDraw = int(n);
     triangleCount = 0;
     droppedTriangles = 0;
+    // Which corners lie inside all six planes, by the clip stages' own test (distance > 0), once a vertex.
+    insideView.resize(vertices.size());
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        bool inside = true;
+        for (int p = 0; p < 6 && inside; ++p)
+            inside = double(dot(viewFrustum.normal[p], vertices[i].position)) - viewFrustum.distance[p] > 0;
+        insideView[i] = inside;
+    }
     for (size_t i = 0; i < n; ++i) clipFace(faces[i], mode);
     drawTriangles(pixels, width, height, mode);
 }

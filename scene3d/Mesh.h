@@ -98,6 +98,7 @@ public:
     size_t triangleRoom = 0;
     size_t triangleCount = 0;  // corners in use
     size_t droppedTriangles = 0;  // triangles of the last render that did not fit the room
+    std::vector<uint8_t> insideView;  // per vertex: inside all six clip planes this frame
 
 private:
     void clipFace(const Face& f, int mode);

@@ -1,6 +1,7 @@
 // FX_Blur: box blur of the frame, in place: each channel becomes the mean of the (2r + 1) x (2r + 1)
 // square around the pixel (border pixels repeated), as a horizontal then a vertical pass with running
-// sums and a division table, so the cost does not grow with r. r < 1 leaves the frame untouched; a
+// sums and an exact division (a multiply and shift, or a table for very large r), so the cost does not
+// grow with r. r < 1 leaves the frame untouched; a
 // radius beyond the frame repeats the border pixels. Written pixels get the fourth byte 255.
 #pragma once
 
