@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "pixel/Numeric.h"
 #include "scene3d/DepthBuffer.h"
@@ -42,14 +41,9 @@ bool setUpTriangle(const RasterCorner corners[3], int& firstRow, int& endRow) {
     return true;
 }
 
-// Spans shorter than this are walked one fragment at a time: the checks and set-up of the lanes cost more
-// than they save (measured on the torus of bench_3d).
-constexpr int kLaneSpan = 16;
-
-// Fills the spanned rows. Spans whose running sums are exact runs go to the span kernels in lanes; the
-// others are walked one fragment at a time. Fill(row, depthRow, count, start, inLanes) draws one span.
-template <class Fill>
-void fillSpans(uint32_t* pixels, int width, int height, int firstRow, int endRow, bool perspective, Fill fill) {
+// Fills the spanned rows; Shade(x, y, w, uw, vw) returns the colour of a fragment that passed the test.
+template <class Shade>
+void fillSpans(uint32_t* pixels, int width, int height, int firstRow, int endRow, bool perspective, Shade shade) {
     endRow = std::min(endRow, height);
     for (int y = firstRow; y < endRow; ++y) {
         const EdgeEntry& l = leftEdge[y];
@@ -68,78 +62,17 @@ void fillSpans(uint32_t* pixels, int width, int height, int firstRow, int endRow
             x = 0;
         }
         const int64_t last = std::min<int64_t>(x1, int64_t(std::min(width, kDepthBufferWidth)) - 1);
-        if (x > last) continue;
-        const int count = int(last - x + 1);
-        SpanStart start{w, dw, uw, du, vw, dv}, exact = start;
-        const bool inLanes = count >= kLaneSpan && exactRun(w, dw, count, exact.dw) &&
-                             (!perspective || (exactRun(uw, du, count, exact.du) && exactRun(vw, dv, count, exact.dv)));
-        fill(pixels + size_t(y) * size_t(width) + size_t(x), depthBuffer + y * kDepthBufferWidth + int(x), count,
-             inLanes ? exact : start, inLanes);
+        for (; x <= last; ++x, w += dw, uw += du, vw += dv) {
+            float& depth = depthBuffer[y * kDepthBufferWidth + int(x)];
+            if (depth > w) {
+                pixels[size_t(y) * size_t(width) + size_t(x)] = shade(w, uw, vw);
+                depth = w;
+            }
+        }
     }
 }
 
 }  // namespace
-
-namespace {
-// 2^power as a double, from its bits (power within the normal range).
-inline double powerOfTwo(int power) {
-    const uint64_t bits = uint64_t(power + 1023) << 52;
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-}  // namespace
-
-bool exactRun(float start, float step, int count, float& exact) {
-    if (count <= 1) {
-        exact = 0.0f;
-        return true;
-    }
-    uint32_t bits;
-    std::memcpy(&bits, &start, sizeof bits);
-    const int biased = int(bits >> 23 & 255);
-    if (biased == 0 || biased == 255 || !std::isfinite(step)) return false;  // zero, subnormal, infinite, NaN
-    const int power = biased - 127;               // |start| in [2^power, 2^(power + 1))
-    const double unit = powerOfTwo(power - 23);   // the binade's unit in the last place
-    const double units = double(step) * powerOfTwo(23 - power);  // step / unit, exact
-    const double whole = std::floor(units);
-    if (units - whole == 0.5) return false;  // half-way: the rounding would follow each sum's last bit
-    const double rounded = units - whole < 0.5 ? whole : whole + 1.0;
-    const double s = rounded * unit;
-    // Every sum after the first term inside the binade by a unit: the first and last suffice, the run
-    // being monotonic.
-    const double low = powerOfTwo(power) + unit, high = powerOfTwo(power + 1) - unit;
-    const double sign = start < 0 ? -1.0 : 1.0;
-    const double first = (double(start) + s) * sign, last = (double(start) + double(count - 1) * s) * sign;
-    if (!(first >= low && first <= high && last >= low && last <= high)) return false;
-    exact = float(s);
-    return true;
-}
-
-namespace reference {
-
-void fillSpanFlat(uint32_t* row, float* depthRow, int count, const SpanStart& s, uint32_t color) {
-    float w = s.w;
-    for (int x = 0; x < count; ++x, w += s.dw)
-        if (depthRow[x] > w) row[x] = color, depthRow[x] = w;
-}
-
-void fillSpanTextured(uint32_t* row, float* depthRow, int count, const SpanStart& s, const uint32_t* texels, int tw,
-                      int th) {
-    const uint32_t maskU = uint32_t(tw - 1), maskV = uint32_t(th - 1);
-    float w = s.w, uw = s.uw, vw = s.vw;
-    for (int x = 0; x < count; ++x, w += s.dw, uw += s.du, vw += s.dv) {
-        if (!(depthRow[x] > w)) continue;
-        const float z = 1.0f / w;
-        const float u = uw * z, v = vw * z;
-        const uint32_t r = uint32_t(truncToInt(double(v) * th)) & maskV;
-        const uint32_t c = uint32_t(truncToInt(double(u) * tw)) & maskU;
-        row[x] = texels[size_t(r) * size_t(tw) + c];
-        depthRow[x] = w;
-    }
-}
-
-}  // namespace reference
 
 void walkEdge(EdgeEntry* left, EdgeEntry* right, const RasterCorner& from, const RasterCorner& to) {
     // Differences and quotients in double, each step rounded once where it is kept.
@@ -171,13 +104,7 @@ void walkEdge(EdgeEntry* left, EdgeEntry* right, const RasterCorner& from, const
 void fillFlat(uint32_t* pixels, int width, int height, const RasterCorner corners[3], uint32_t color) {
     int first, end;
     if (!setUpTriangle(corners, first, end)) return;
-    fillSpans(pixels, width, height, first, end, false,
-              [color](uint32_t* row, float* depthRow, int count, const SpanStart& s, bool inLanes) {
-                  if (inLanes)
-                      fillSpanFlat(row, depthRow, count, s, color);
-                  else
-                      reference::fillSpanFlat(row, depthRow, count, s, color);
-              });
+    fillSpans(pixels, width, height, first, end, false, [color](float, float, float) { return color; });
 }
 
 void fillWhite(uint32_t* pixels, int width, int height, const RasterCorner corners[3]) {
@@ -189,13 +116,14 @@ void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner co
     if (!texels || tw <= 0 || th <= 0) return;
     int first, end;
     if (!setUpTriangle(corners, first, end)) return;
-    fillSpans(pixels, width, height, first, end, true,
-              [=](uint32_t* row, float* depthRow, int count, const SpanStart& s, bool inLanes) {
-                  if (inLanes)
-                      fillSpanTextured(row, depthRow, count, s, texels, tw, th);
-                  else
-                      reference::fillSpanTextured(row, depthRow, count, s, texels, tw, th);
-              });
+    const uint32_t maskU = uint32_t(tw - 1), maskV = uint32_t(th - 1);
+    fillSpans(pixels, width, height, first, end, true, [=](float w, float uw, float vw) {
+        const float z = 1.0f / w;
+        const float u = uw * z, v = vw * z;
+        const uint32_t row = uint32_t(truncToInt(double(v) * th)) & maskV;
+        const uint32_t col = uint32_t(truncToInt(double(u) * tw)) & maskU;
+        return texels[size_t(row) * size_t(tw) + col];
+    });
 }
 
 void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, int width, int height, uint32_t color) {

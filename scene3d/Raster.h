@@ -38,31 +38,6 @@ void fillWhite(uint32_t* pixels, int width, int height, const RasterCorner corne
 void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner corners[3], const uint32_t* texels,
                   int textureWidth, int textureHeight);
 
-// A running float sum start, start + step, ... (one addition a term, as the span walk does it) whose
-// terms all lie in start's binade, at least one unit in the last place inside it, equals start + k x exact
-// for every k, computed in float without rounding: each addition rounds the step to the binade's unit
-// the same way, unless the step is exactly half-way between two units. True, with that exact step, when
-// this holds for `count` terms; false otherwise (zero, subnormal or non-finite values, a binade change,
-// a half-way step).
-bool exactRun(float start, float step, int count, float& exact);
-
-// The fragments of one span of `count` pixels from `row`: 1/z, u/z and v/z are start + k x step for the
-// k-th (exact, see exactRun). A fragment whose 1/z is strictly below the stored one is drawn and its 1/z
-// stored. The textured colour is the texel at (trunc(u x textureWidth) & (width - 1),
-// trunc(v x textureHeight) & (height - 1)), u = u/z x (1 / (1/z)) in float and the products in double.
-// Compiled for every SIMD target and chosen at run time; `reference` walks the fragments one at a time.
-struct SpanStart {
-    float w, dw, uw, du, vw, dv;
-};
-void fillSpanFlat(uint32_t* row, float* depthRow, int count, const SpanStart& s, uint32_t color);
-void fillSpanTextured(uint32_t* row, float* depthRow, int count, const SpanStart& s, const uint32_t* texels,
-                      int textureWidth, int textureHeight);
-namespace reference {
-void fillSpanFlat(uint32_t* row, float* depthRow, int count, const SpanStart& s, uint32_t color);
-void fillSpanTextured(uint32_t* row, float* depthRow, int count, const SpanStart& s, const uint32_t* texels,
-                      int textureWidth, int textureHeight);
-}  // namespace reference
-
 // Xiaolin Wu's line; end points are clamped into the target first; a pixel is blended with weight a/255
 // as old + (((channel - old) * a) >> 8) and written only when its word index is inside the 512 x 384 frame.
 void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, int width, int height, uint32_t color);

@@ -14,7 +14,6 @@
 #include "effects/filters/FX_MotionBlur.h"
 #include "effects/filters/FX_RadialBlur.h"
 #include "pixel/PixelOps.h"
-#include "scene3d/Raster.h"
 #include "simd/Simd.h"
 
 namespace {
@@ -192,68 +191,4 @@ TEST_F(EveryTarget, BoxBlurEqualsDirectSummation) {
         for (uint32_t sum = 0; sum <= 255u * uint32_t(span); ++sum) ASSERT_EQ(d(sum), sum / uint32_t(span));
     }
     EXPECT_EQ(windowDivider(601).multiplier, 0u);
-}
-
-// A run the check accepts is, term by term, the running float sum; half-way steps and binade changes are
-// refused. Starts and steps are drawn near binade edges and with steps of every scale.
-TEST(ExactRun, AcceptedRunsEqualTheRunningSum) {
-    std::mt19937 gen(12);
-    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-    int accepted = 0;
-    for (int i = 0; i < 200000; ++i) {
-        const float start = std::ldexp(1.0f + 0.999f * std::fabs(unit(gen)), int(gen() % 20) - 10) * (gen() & 1 ? 1.0f : -1.0f);
-        const float step = std::ldexp(unit(gen), int(gen() % 24) - 24) * std::fabs(start);
-        const int count = 1 + int(gen() % 300);
-        float exact;
-        if (!exactRun(start, step, count, exact)) continue;
-        ++accepted;
-        float sum = start;
-        for (int k = 0; k < count; ++k, sum += step) ASSERT_EQ(sum, start + float(k) * exact) << start << " " << step << " " << k;
-    }
-    EXPECT_GT(accepted, 100000);
-    float exact;
-    EXPECT_FALSE(exactRun(1.0f, std::ldexp(1.0f, -24), 3, exact));  // half a unit: each sum rounds to even
-    EXPECT_FALSE(exactRun(1.9f, 0.01f, 20, exact));                   // crosses 2
-    EXPECT_FALSE(exactRun(0.0f, 0.5f, 2, exact));
-    EXPECT_TRUE(exactRun(1.5f, 1e-9f, 100, exact) && exact == 0.0f);  // below half a unit: the sum never moves
-}
-
-// The span kernels against the fragment-by-fragment walk on every target, for runs the check accepts:
-// depths that pass and fail, perspective values that send texel coordinates outside the int32 range.
-TEST_F(EveryTarget, SpanKernelsEqualTheFragmentWalk) {
-    std::vector<uint32_t> texture(64 * 32);
-    std::mt19937 gen(21);
-    for (uint32_t& t : texture) t = gen();
-    forEachTarget([&] {
-        std::mt19937 g(4);
-        std::uniform_real_distribution<float> any(-1.0f, 1.0f);
-        int checked = 0;
-        for (int i = 0; i < 6000; ++i) {
-            const int count = 1 + int(g() % 70);
-            SpanStart s{-std::ldexp(1.0f + 0.5f * std::fabs(any(g)), -int(g() % 12)), 0, any(g) * 4, 0, any(g) * 4, 0};
-            s.dw = s.w * any(g) * 0.002f, s.du = any(g) * 0.05f, s.dv = any(g) * 0.05f;
-            if (i % 10 == 0) s.w = -1e-30f, s.dw = 0;  // 1/z huge: coordinates far outside int32
-            SpanStart exact = s;
-            if (!exactRun(s.w, s.dw, count, exact.dw) || !exactRun(s.uw, s.du, count, exact.du) ||
-                !exactRun(s.vw, s.dv, count, exact.dv))
-                continue;
-            ++checked;
-            std::vector<float> depth(static_cast<size_t>(count));
-            for (float& d : depth) d = s.w + any(g) * 0.01f * std::fabs(s.w) * float(count);
-            std::vector<uint32_t> row = frameWords(size_t(count), uint32_t(i));
-            std::vector<float> depthWant = depth, depthFlat = depth, depthFlatWant = depth;
-            std::vector<uint32_t> rowWant = row, flat = row, flatWant = row;
-            fillSpanTextured(row.data(), depth.data(), count, exact, texture.data(), 64, 32);
-            reference::fillSpanTextured(rowWant.data(), depthWant.data(), count, s, texture.data(), 64, 32);
-            fillSpanFlat(flat.data(), depthFlat.data(), count, exact, 0x123456u);
-            reference::fillSpanFlat(flatWant.data(), depthFlatWant.data(), count, s, 0x123456u);
-            ASSERT_EQ(row, rowWant) << "span " << i;
-            ASSERT_EQ(flat, flatWant) << "span " << i;
-            for (int k = 0; k < count; ++k) {
-                ASSERT_EQ(depth[size_t(k)], depthWant[size_t(k)]) << "span " << i << " fragment " << k;
-                ASSERT_EQ(depthFlat[size_t(k)], depthFlatWant[size_t(k)]);
-            }
-        }
-        EXPECT_GT(checked, 1000);
-    });
 }
