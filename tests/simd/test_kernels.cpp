@@ -159,7 +159,7 @@ TEST(MemoryOrderKernels, EqualTheirPlainForms) {
             reference::mosaic(want.data(), w, h, n);
             ASSERT_EQ(got, want) << w << " x " << h << " blocks of " << n;
         }
-    for (int passes : {0, 1, 3}) {
+    for (int passes : {0, 1, 2, 3, 5}) {
         const std::vector<uint32_t> history = frameWords(3001, 5);
         std::vector<uint32_t> got = frameWords(3001, 6), want = got, gotHistory = history;
         motionBlur(got.data(), 3001, gotHistory.data(), passes);
