@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "effects/filters/FX_Blur.h"
+#include "effects/filters/FX_Mosaic.h"
 #include "pixel/PixelOps.h"
 #include "simd/Simd.h"
 
@@ -268,6 +269,31 @@ void BoxBlurColumns(const uint32_t* SS_RESTRICT horizontal, uint32_t* SS_RESTRIC
     }
 }
 
+// The mosaic's bands as plain loops, which the compiler turns into this target's vector code. Means
+// through double divisions: exact (the sums stay far below 2^53), and cheaper than 64-bit integer ones.
+void MosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums) {
+    uint32_t* SS_RESTRICT red = sums;
+    uint32_t* SS_RESTRICT green = sums + W;
+    uint32_t* SS_RESTRICT blue = sums + 2 * size_t(W);
+    for (int y0 = 0; y0 < H; y0 += n) {
+        const int y1 = std::min(y0 + n, H);
+        for (int x = 0; x < W; ++x) red[x] = green[x] = blue[x] = 0;
+        for (int y = y0; y < y1; ++y) {
+            const uint32_t* SS_RESTRICT row = P + size_t(y) * size_t(W);
+            for (int x = 0; x < W; ++x) red[x] += row[x] >> 16 & 255, green[x] += row[x] >> 8 & 255, blue[x] += row[x] & 255;
+        }
+        for (int x0 = 0; x0 < W; x0 += n) {
+            const int x1 = std::min(x0 + n, W);
+            uint64_t r = 0, g = 0, b = 0;
+            for (int x = x0; x < x1; ++x) r += red[x], g += green[x], b += blue[x];
+            const double count = double(y1 - y0) * double(x1 - x0);
+            const uint32_t mean = uint32_t(double(r) / count) << 16 | uint32_t(double(g) / count) << 8 |
+                                  uint32_t(double(b) / count);
+            for (int y = y0; y < y1; ++y) std::fill_n(P + size_t(y) * size_t(W) + size_t(x0), x1 - x0, mean);
+        }
+    }
+}
+
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -288,6 +314,7 @@ HWY_EXPORT(AddMappedPixels);
 HWY_EXPORT(SubtractMappedPixels);
 HWY_EXPORT(BoxBlurRows);
 HWY_EXPORT(BoxBlurColumns);
+HWY_EXPORT(MosaicBands);
 HWY_EXPORT(TargetName);
 }  // namespace softshow
 
@@ -328,6 +355,8 @@ void boxBlurColumns(const uint32_t* horizontal, uint32_t* dst, int W, int H, int
                     int32_t* blue, WindowDivider divide) {
     HWY_DYNAMIC_DISPATCH(softshow::BoxBlurColumns)(horizontal, dst, W, H, r, red, green, blue, divide);
 }
+
+void mosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums) { HWY_DYNAMIC_DISPATCH(softshow::MosaicBands)(P, W, H, n, sums); }
 
 std::vector<int64_t> simdTargets() { return hwy::SupportedAndGeneratedTargets(); }
 void forceSimdTarget(int64_t target) { hwy::SetSupportedTargetsForTest(target); }

@@ -7,28 +7,14 @@ FX_Mosaic::FX_Mosaic(uint32_t width, uint32_t height, int b) : Effect(width, hei
 
 void FX_Mosaic::render() { mosaic(targetFrame->getPixels(), int(width), int(height), blockSize); }
 
-// Band by band: the channels of each column are summed down the band's rows first (in memory order,
-// vector code), then each block adds its columns' sums. Integer sums in any order are the same sums.
+// Band by band (mosaicBands, compiled for every SIMD target): the channels of each column are summed
+// down the band's rows first, in memory order, then each block adds its columns' sums. Integer sums in any
+// order are the same sums.
 void mosaic(uint32_t* P, int W, int H, int n) {
     n = std::max(n, 1);
-    static thread_local std::vector<uint32_t> red, green, blue;  // one entry a column, kept between frames
-    if (red.size() < size_t(W)) red.resize(size_t(W)), green.resize(size_t(W)), blue.resize(size_t(W));
-    for (int y0 = 0; y0 < H; y0 += n) {
-        const int y1 = std::min(y0 + n, H);
-        std::fill_n(red.data(), W, 0u), std::fill_n(green.data(), W, 0u), std::fill_n(blue.data(), W, 0u);
-        for (int y = y0; y < y1; ++y) {
-            const uint32_t* row = P + size_t(y) * size_t(W);
-            for (int x = 0; x < W; ++x) red[size_t(x)] += row[x] >> 16 & 255, green[size_t(x)] += row[x] >> 8 & 255, blue[size_t(x)] += row[x] & 255;
-        }
-        for (int x0 = 0; x0 < W; x0 += n) {
-            const int x1 = std::min(x0 + n, W);
-            uint64_t r = 0, g = 0, b = 0;
-            for (int x = x0; x < x1; ++x) r += red[size_t(x)], g += green[size_t(x)], b += blue[size_t(x)];
-            const uint64_t count = uint64_t(y1 - y0) * uint64_t(x1 - x0);
-            const uint32_t mean = uint32_t(r / count) << 16 | uint32_t(g / count) << 8 | uint32_t(b / count);
-            for (int y = y0; y < y1; ++y) std::fill_n(P + size_t(y) * size_t(W) + size_t(x0), x1 - x0, mean);
-        }
-    }
+    static thread_local std::vector<uint32_t> sums;  // three planes of one entry a column, kept between frames
+    if (sums.size() < 3 * size_t(W)) sums.resize(3 * size_t(W));
+    mosaicBands(P, W, H, n, sums.data());
 }
 
 namespace reference {

@@ -150,15 +150,17 @@ TEST_F(EveryTarget, ChannelMapsEqualTheirTables) {
     EXPECT_GT(fitted, 100 * int(simdTargets().size()));  // most angles take the SIMD line
 }
 
-// Kernels rewritten for memory order (not per target): the band-wise mosaic and the one-pass motion blur.
-TEST(MemoryOrderKernels, EqualTheirPlainForms) {
-    for (auto [w, h] : {std::pair{512, 384}, {37, 23}})
-        for (int n : {1, 3, 16, 37, 1000}) {
-            std::vector<uint32_t> got = frameWords(size_t(w) * size_t(h), uint32_t(n)), want = got;
-            mosaic(got.data(), w, h, n);
-            reference::mosaic(want.data(), w, h, n);
-            ASSERT_EQ(got, want) << w << " x " << h << " blocks of " << n;
-        }
+// Kernels rewritten for memory order: the band-wise mosaic (per target) and the one-pass motion blur.
+TEST_F(EveryTarget, MemoryOrderKernelsEqualTheirPlainForms) {
+    forEachTarget([&] {
+        for (auto [w, h] : {std::pair{512, 384}, {37, 23}})
+            for (int n : {1, 3, 16, 37, 1000}) {
+                std::vector<uint32_t> got = frameWords(size_t(w) * size_t(h), uint32_t(n)), want = got;
+                mosaic(got.data(), w, h, n);
+                reference::mosaic(want.data(), w, h, n);
+                ASSERT_EQ(got, want) << w << " x " << h << " blocks of " << n;
+            }
+    });
     for (int passes : {0, 1, 2, 3, 5}) {
         const std::vector<uint32_t> history = frameWords(3001, 5);
         std::vector<uint32_t> got = frameWords(3001, 6), want = got, gotHistory = history;
