@@ -117,12 +117,14 @@ void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner co
     int first, end;
     if (!setUpTriangle(corners, first, end)) return;
     const uint32_t maskU = uint32_t(tw - 1), maskV = uint32_t(th - 1);
+    const double width64 = tw, height64 = th;  // converted once, not per fragment
+    const size_t stride = size_t(tw);
     fillSpans(pixels, width, height, first, end, true, [=](float w, float uw, float vw) {
         const float z = 1.0f / w;
         const float u = uw * z, v = vw * z;
-        const uint32_t row = uint32_t(truncToInt(double(v) * th)) & maskV;
-        const uint32_t col = uint32_t(truncToInt(double(u) * tw)) & maskU;
-        return texels[size_t(row) * size_t(tw) + col];
+        const uint32_t row = uint32_t(truncToInt(double(v) * height64)) & maskV;
+        const uint32_t col = uint32_t(truncToInt(double(u) * width64)) & maskU;
+        return texels[size_t(row) * stride + col];
     });
 }
 
