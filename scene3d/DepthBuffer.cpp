@@ -4,4 +4,18 @@
 
 float depthBuffer[kDepthBufferEntries];
 
-void clearDepth() { std::fill_n(depthBuffer, kDepthBufferEntries, kDepthCleared); }
+namespace {
+int markedFirst = 0, markedEnd = kDepthBufferRows;  // rows that may differ from kDepthCleared
+}  // namespace
+
+void markDepthRows(int first, int end) {
+    first = std::max(first, 0), end = std::min(end, kDepthBufferRows);
+    if (first >= end) return;
+    markedFirst = std::min(markedFirst, first), markedEnd = std::max(markedEnd, end);
+}
+
+void clearDepth() {
+    if (markedFirst < markedEnd)
+        std::fill(depthBuffer + markedFirst * kDepthBufferWidth, depthBuffer + markedEnd * kDepthBufferWidth, kDepthCleared);
+    markedFirst = kDepthBufferRows, markedEnd = 0;
+}

@@ -45,6 +45,7 @@ bool setUpTriangle(const RasterCorner corners[3], int& firstRow, int& endRow) {
 template <class Shade>
 void fillSpans(uint32_t* pixels, int width, int height, int firstRow, int endRow, bool perspective, Shade shade) {
     endRow = std::min(endRow, height);
+    markDepthRows(firstRow, endRow);
     for (int y = firstRow; y < endRow; ++y) {
         const EdgeEntry& l = leftEdge[y];
         const EdgeEntry& r = rightEdge[y];

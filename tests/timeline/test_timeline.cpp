@@ -121,6 +121,8 @@ TEST_F(TimelineTest, EveryFrameFetchesTheSpectrumAndClearsDepth) {
     rawSpectrum[600] = 0;
     depthBuffer[0] = -1.0f;
     depthBuffer[kDepthBufferEntries - 1] = 3.0f;
+    markDepthRows(0, 1);
+    markDepthRows(kDepthBufferRows - 1, kDepthBufferRows);
     timeline.setSpectrumSource(&ramp);
     timeline.useExternalTime();
     timeline.renderFrame(0);
