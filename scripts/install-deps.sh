@@ -11,6 +11,7 @@ packages=(
   libpng-dev libturbojpeg0-dev       # picture decoding made for hostile files (PNG, JPEG)
   libstb-dev                         # BMP and TGA decoding, PNG output
   libmp3lame-dev fonts-dejavu-core   # asset generator: music encoding, type
+  libebur128-dev                     # asset generator and tests: loudness (EBU R 128)
   libhwy-dev                         # SIMD kernels chosen at run time (Google Highway)
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev              # fuzz targets: libFuzzer with ASan + UBSan

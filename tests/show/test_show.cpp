@@ -1,12 +1,15 @@
 // The show end to end: its generated files, its script, its music and its frames. The files are made by
 // softshow-assetgen into SOFTSHOW_SHOW_DIR before these tests run (a ctest fixture).
+#include <ebur128.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include <unistd.h>
@@ -17,6 +20,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MusicPlayer.h"
 #include "scene3d/Mesh.h"
+#include "timeline/Spectrum.h"
 #include "scene3d/Scene.h"
 #include "scene3d/SceneReader.h"
 #include "support/ReferencePicture.h"
@@ -141,10 +145,27 @@ TEST_F(InShow, MusicIsLongEnoughAndItsAccentsFallOnTheFlashes) {
     EXPECT_EQ(track.rate, 44100);
     EXPECT_EQ(track.channels, 2);
     EXPECT_GE(track.seconds(), 124.0);
-    float peak = 0;
-    for (float v : track.samples) peak = std::max(peak, std::fabs(v));
-    EXPECT_LE(peak, 0.891f);  // -1 dBFS
-    EXPECT_GT(peak, 0.5f);
+    // Release loudness (EBU R 128 through libebur128): -14 LUFS +- 1 integrated, true peak at most -1 dBTP.
+    {
+        std::unique_ptr<ebur128_state, void (*)(ebur128_state*)> meter(
+            ebur128_init(2, 44100, EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK), [](ebur128_state* m) { ebur128_destroy(&m); });
+        ASSERT_TRUE(meter);
+        ASSERT_EQ(ebur128_add_frames_float(meter.get(), track.samples.data(), track.samples.size() / 2), EBUR128_SUCCESS);
+        double lufs = 0, left = 0, right = 0;
+        ASSERT_EQ(ebur128_loudness_global(meter.get(), &lufs), EBUR128_SUCCESS);
+        ebur128_true_peak(meter.get(), 0, &left);
+        ebur128_true_peak(meter.get(), 1, &right);
+        EXPECT_NEAR(lufs, -14.0, 1.0);
+        EXPECT_LE(20 * std::log10(std::max(left, right)), -1.0);
+    }
+    // Content up to the top of the band, so the spectrum bars use their width: under the bars (93 s) the
+    // spectrum has energy at 16-19 kHz (bins 372 to 441 of 512).
+    MusicPlayer player(MusicOutput::None);
+    AudioTrack copy = track;
+    player.adopt(std::move(copy), true, "");
+    float bands[kSpectrumBands];
+    player.fetchSpectrum(93.0f, bands);
+    EXPECT_GT(*std::max_element(bands + 372, bands + 442), 1e-4f);
 
     // An onset: the energy of the next 10 ms over that of the 20 ms before. The strongest jump within
     // 60 ms of each flash must lie within 20 ms of it.

@@ -30,6 +30,7 @@ bool encodeMp3(const std::string& path, const std::vector<float>& samples, const
     lame_set_brate(gf.get(), s.kbps);
     lame_set_quality(gf.get(), s.quality);
     lame_set_bWriteVbrTag(gf.get(), s.gapless ? 1 : 0);  // the info tag is the same bytes on every run too
+    if (s.lowpassHz > 0) lame_set_lowpassfreq(gf.get(), s.lowpassHz);
     if (lame_init_params(gf.get()) < 0) {
         reason = "LAME refused the settings";
         return false;

@@ -13,6 +13,7 @@ struct Mp3Settings {
     // Write the LAME info tag, which tells decoders the encoder delay and padding: decoded audio then
     // starts at the first input sample instead of a few dozen milliseconds late.
     bool gapless = true;
+    int lowpassHz = 0;  // 0: LAME's own choice for the bit rate (about 17 kHz at 160 kbps)
 };
 
 bool encodeMp3(const std::string& path, const std::vector<float>& samples, const Mp3Settings& settings,

@@ -1,10 +1,15 @@
 // The show's music: a small synthesiser of our own (oscillators, envelopes, one-pole filters, drums from
 // noise and sines) playing an A-minor piece whose form follows the show: a quiet intro, the drop at 15.1 s,
-// new sections where the show changes, a crash on every flash, bright hi-hats under the spectrum bars, and a
-// fade-out by 122 s.
+// new sections where the show changes, a crash on every flash, bright hi-hats under the spectrum bars, air
+// and noise sweeps up to the top of the band, and a fade-out by 122 s. The master is brought to release
+// loudness (-14 LUFS integrated, EBU R 128, measured with libebur128) under a look-ahead peak limiter.
+#include <ebur128.h>
+
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <filesystem>
+#include <memory>
 
 #include "tools/assetgen/Canvas.h"
 #include "tools/assetgen/Mp3Encoder.h"
@@ -123,6 +128,81 @@ void riser(Mix& m, Dice& d, double t0, double t1) {
     }
 }
 
+// The level of the mix around an accent at `a`: down to 0.15 for the 80 ms before it and the 10 ms of
+// its attack, with 10-ms ramps, else 1. Each accent plays over a short gap, so it stands out of a loud mix
+// (the tail of an accent just before it included).
+double duckLevel(double t, double a) {
+    const double in = std::clamp((t - (a - 0.09)) / 0.01, 0.0, 1.0), out = std::clamp((a + 0.02 - t) / 0.01, 0.0, 1.0);
+    return 1.0 - 0.85 * std::min(in, out);
+}
+
+// Air: white noise differenced twice (+12 dB an octave), so almost all of it lies above 8 kHz; its level
+// follows a sixteenth-note pulse.
+void air(Mix& m, Dice& d, double t0, double t1, double gain) {
+    double a = 0, b = 0;
+    for (size_t i = size_t(t0 * kRate); i < size_t(t1 * kRate); ++i) {
+        const double t = double(i) / kRate;
+        const double n = d.unit() * 2 - 1;
+        const double first = n - a, second = first - b;
+        a = n, b = first;
+        const double pulse = 0.6 + 0.4 * std::exp(-std::fmod(t - t0, kBeat / 4) * 30);
+        m.add(i, second * 0.25 * gain * pulse, std::sin(t * 1.7) * 0.6);
+    }
+}
+
+// A sweep of high noise into a section: the same twice-differenced noise, rising in level.
+void sweep(Mix& m, Dice& d, double t0, double t1, double gain) {
+    double a = 0, b = 0;
+    for (size_t i = size_t(t0 * kRate); i < size_t(t1 * kRate); ++i) {
+        const double u = (double(i) / kRate - t0) / (t1 - t0);
+        const double n = d.unit() * 2 - 1;
+        const double first = n - a, second = first - b;
+        a = n, b = first;
+        m.add(i, second * 0.25 * gain * u * u, -0.5 + u);
+    }
+}
+
+// Integrated loudness of interleaved stereo in LUFS (EBU R 128); -HUGE_VAL for silence.
+double integratedLoudness(const std::vector<float>& stereo) {
+    std::unique_ptr<ebur128_state, void (*)(ebur128_state*)> state(ebur128_init(2, kRate, EBUR128_MODE_I),
+                                                                   [](ebur128_state* s) { ebur128_destroy(&s); });
+    double lufs = -HUGE_VAL;
+    if (!state || ebur128_add_frames_float(state.get(), stereo.data(), stereo.size() / 2) != EBUR128_SUCCESS ||
+        ebur128_loudness_global(state.get(), &lufs) != EBUR128_SUCCESS)
+        return -HUGE_VAL;
+    return lufs;
+}
+
+// A look-ahead peak limiter: each frame's gain is the smallest that keeps the frames of the next 1.5 ms
+// under the ceiling, reached by a straight ramp over those 1.5 ms and released over about 60 ms.
+std::vector<float> limit(const std::vector<float>& stereo, double inputGain, double ceiling) {
+    const size_t frames = stereo.size() / 2, ahead = size_t(0.0015 * kRate);
+    std::vector<double> need(frames);
+    for (size_t i = 0; i < frames; ++i) {
+        const double p = std::max(std::fabs(stereo[2 * i]), std::fabs(stereo[2 * i + 1])) * inputGain;
+        need[i] = p > ceiling ? ceiling / p : 1.0;
+    }
+    std::vector<double> gain(frames);
+    std::deque<size_t> window;  // indices of need[] in the look-ahead window, their values increasing
+    for (size_t i = frames; i-- > 0;) {
+        while (!window.empty() && need[window.back()] >= need[i]) window.pop_back();
+        window.push_back(i);
+        while (window.front() > i + ahead) window.pop_front();
+        gain[i] = need[window.front()];
+    }
+    const double step = 1.0 / double(ahead);  // the ramp down towards a peak
+    for (size_t i = frames - 1; i-- > 0;) gain[i] = std::min(gain[i], gain[i + 1] + step);
+    const double release = 1.0 - std::exp(-1.0 / (0.06 * kRate));
+    std::vector<float> out(stereo.size());
+    double g = 1.0;
+    for (size_t i = 0; i < frames; ++i) {
+        g = std::min(gain[i], g + (1.0 - g) * release);
+        out[2 * i] = float(stereo[2 * i] * inputGain * g);
+        out[2 * i + 1] = float(stereo[2 * i + 1] * inputGain * g);
+    }
+    return out;
+}
+
 bool near(double t, double width) {
     for (float a : kAccentTimes)
         if (std::fabs(t - a) < width) return true;
@@ -188,27 +268,42 @@ std::vector<float> synthesiseShowMusic() {
     beats(full2, kBeat, [&](double t, int k) {
         voice(m, t, kBeat * 0.9, note(melody[k % 16] + 12), 0.06, 2500, 0.02, 0.2, 0.2, 0.003);
     });
-    for (float a : kAccentTimes) {  // a hit on every flash: a crash over a kick
-        crash(m, d, a, 0.8);
-        kick(m, a, 0.5);
+    // Air over the sections with drums, more of it under the spectrum bars; sweeps into the sections.
+    for (const Section* s : {&drop, &full1, &full2, &full3}) air(m, d, s->start, s->end, 0.05);
+    air(m, d, bars.start, bars.end, 0.09);
+    for (const Section* s : {&full1, &heavy, &full2, &bars, &full3}) sweep(m, d, s->start - 2.0, s->start - 0.05, 0.12);
+    // A hit on every flash, a crash over a kick, each after the mix so far steps aside for it.
+    for (float a : kAccentTimes) {
+        for (size_t i = size_t((a - 0.1) * kRate); i < size_t((a + 0.03) * kRate) && i < m.frames(); ++i) {
+            const double level = duckLevel(double(i) / kRate, a);
+            m.left[i] = float(m.left[i] * level), m.right[i] = float(m.right[i] * level);
+        }
+        crash(m, d, a, 1.0);
+        kick(m, a, 0.6);
     }
 
-    // Master: fade out to silence by 122 s, soft clip, peak at -1.9 dBFS.
-    std::vector<float> out(m.frames() * 2);
-    double peak = 0;
+    // Master: fade out to silence by 122 s, then the gain that brings the limited mix to -13.3 LUFS, found
+    // by bisection, with sample peaks held at -3 dBFS. Measured on the decoded MP3 (which loses some highs
+    // and gains about 1.5 dB of peak in the encoding): -14.0 LUFS integrated, true peak -1.35 dBTP.
+    std::vector<float> faded(m.frames() * 2);
     for (size_t i = 0; i < m.frames(); ++i) {
         const double t = double(i) / kRate;
         const double fade = t < outro.start ? 1.0 : std::max(0.0, 1.0 - (t - outro.start) / (outro.end - outro.start));
-        out[2 * i] = float(std::tanh(m.left[i] * 1.2) * fade);
-        out[2 * i + 1] = float(std::tanh(m.right[i] * 1.2) * fade);
-        peak = std::max({peak, double(std::fabs(out[2 * i])), double(std::fabs(out[2 * i + 1]))});
+        faded[2 * i] = float(m.left[i] * fade);
+        faded[2 * i + 1] = float(m.right[i] * fade);
     }
-    const float scale = float(0.8 / std::max(peak, 1e-9));
-    for (float& v : out) v *= scale;
-    return out;
+    const double ceiling = std::pow(10.0, -3.0 / 20), target = -13.3;
+    double low = 0.1, high = 20.0;
+    for (int k = 0; k < 14; ++k) {
+        const double mid = std::sqrt(low * high);
+        (integratedLoudness(limit(faded, mid, ceiling)) < target ? low : high) = mid;
+    }
+    return limit(faded, std::sqrt(low * high), ceiling);
 }
 
 bool writeShowMusic(const std::string& dir, std::string& reason) {
     const std::vector<float> samples = synthesiseShowMusic();
-    return encodeMp3((std::filesystem::path(dir) / "Velm_test2.mp3").string(), samples, {kRate, 2, 160, 7, true}, reason);
+    // LAME would cut everything above about 17 kHz at this rate; the spectrum bars reach up to 22 kHz.
+    return encodeMp3((std::filesystem::path(dir) / "Velm_test2.mp3").string(), samples, {kRate, 2, 160, 7, true, 19500},
+                     reason);
 }
