@@ -94,32 +94,45 @@ void AveragePixels(uint32_t* dst, const uint32_t* src, int n) {
     for (; i < n; ++i) dst[i] = averagePixels(dst[i], src[i]);
 }
 
+// The colour channels of a word through a channel line, the fourth byte 0: per word and in lanes.
+uint32_t MapWord(const ChannelLine& line, uint32_t w) {
+    return uint32_t(line(int(w >> 16 & 255))) << 16 | uint32_t(line(int(w >> 8 & 255))) << 8 | line(int(w & 255));
+}
+
+#if HWY_TARGET != HWY_SCALAR
+struct LineLanes {
+    using DU = hn::ScalableTag<uint32_t>;
+    using DI = hn::ScalableTag<int32_t>;
+    DU du;
+    DI di;
+    hn::Vec<DI> m, b, zero, k255, zeroUpTo, fullFrom;
+    hn::Vec<DU> byte;
+    int shift;
+    explicit LineLanes(const ChannelLine& line)
+        : m(hn::Set(di, line.multiplier)), b(hn::Set(di, line.bias)), zero(hn::Zero(di)), k255(hn::Set(di, 255)),
+          zeroUpTo(hn::Set(di, line.zeroUpTo)), fullFrom(hn::Set(di, line.fullFrom - 1)), byte(hn::Set(du, 255u)),
+          shift(line.shift) {}
+    hn::Vec<DU> channel(hn::Vec<DU> value) const {
+        const auto c = hn::BitCast(di, value);
+        const auto v = hn::Min(hn::Max(hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), shift), zero), k255);
+        return hn::BitCast(du, hn::IfThenElseZero(hn::Gt(c, zeroUpTo), hn::IfThenElse(hn::Gt(c, fullFrom), k255, v)));
+    }
+    hn::Vec<DU> word(hn::Vec<DU> w) const {
+        return hn::Or(hn::Or(hn::ShiftLeft<16>(channel(hn::And(hn::ShiftRight<16>(w), byte))),
+                             hn::ShiftLeft<8>(channel(hn::And(hn::ShiftRight<8>(w), byte)))),
+                      channel(hn::And(w, byte)));
+    }
+};
+#endif
+
 void MapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {
-    const hn::ScalableTag<uint32_t> du;
-    const hn::ScalableTag<int32_t> di;
-    const auto m = hn::Set(di, line.multiplier), b = hn::Set(di, line.bias);
-    const auto zero = hn::Zero(di), k255 = hn::Set(di, 255);
-    const auto zeroUpTo = hn::Set(di, line.zeroUpTo), fullFrom = hn::Set(di, line.fullFrom - 1);
-    const auto byte = hn::Set(du, 255u);
-    auto map = [&](auto channel) {
-        const auto c = hn::BitCast(di, channel);
-        const auto v = hn::Min(hn::Max(hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), line.shift), zero), k255);
-        const auto full = hn::IfThenElse(hn::Gt(c, fullFrom), k255, v);
-        return hn::BitCast(du, hn::IfThenElseZero(hn::Gt(c, zeroUpTo), full));
-    };
-    const int N = int(hn::Lanes(du));
     int i = 0;
-    for (; i + N <= n; i += N) {
-        const auto w = hn::LoadU(du, dst + i);
-        const auto r = map(hn::And(hn::ShiftRight<16>(w), byte));
-        const auto g = map(hn::And(hn::ShiftRight<8>(w), byte));
-        const auto bl = map(hn::And(w, byte));
-        hn::StoreU(hn::Or(hn::Or(hn::ShiftLeft<16>(r), hn::ShiftLeft<8>(g)), bl), du, dst + i);
-    }
-    for (; i < n; ++i) {
-        const uint32_t w = dst[i];
-        dst[i] = uint32_t(line(int(w >> 16 & 255))) << 16 | uint32_t(line(int(w >> 8 & 255))) << 8 | line(int(w & 255));
-    }
+#if HWY_TARGET != HWY_SCALAR
+    const LineLanes lanes(line);
+    const int N = int(hn::Lanes(lanes.du));
+    for (; i + N <= n; i += N) hn::StoreU(lanes.word(hn::LoadU(lanes.du, dst + i)), lanes.du, dst + i);
+#endif
+    for (; i < n; ++i) dst[i] = MapWord(line, dst[i]);
 }
 
 void DistanceFromLevel(uint32_t* dst, int n, uint8_t level) {
@@ -150,33 +163,17 @@ template <bool kAdd>
 void MappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, const ChannelLine& line) {
     int i = 0;
 #if HWY_TARGET != HWY_SCALAR
-    const hn::ScalableTag<uint32_t> du;
-    const hn::ScalableTag<int32_t> di;
-    const hn::Repartition<uint8_t, decltype(du)> d8;
-    const auto m = hn::Set(di, line.multiplier), b = hn::Set(di, line.bias);
-    const auto zero = hn::Zero(di), k255 = hn::Set(di, 255);
-    const auto zeroUpTo = hn::Set(di, line.zeroUpTo), fullFrom = hn::Set(di, line.fullFrom - 1);
-    const auto byte = hn::Set(du, 255u);
-    auto map = [&](auto channel) {
-        const auto c = hn::BitCast(di, channel);
-        const auto v = hn::Min(hn::Max(hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), line.shift), zero), k255);
-        return hn::BitCast(du, hn::IfThenElseZero(hn::Gt(c, zeroUpTo), hn::IfThenElse(hn::Gt(c, fullFrom), k255, v)));
-    };
-    const int N = int(hn::Lanes(du));
+    const LineLanes lanes(line);
+    const hn::Repartition<uint8_t, LineLanes::DU> d8;
+    const int N = int(hn::Lanes(lanes.du));
     for (; i + N <= n; i += N) {
-        const auto w = hn::LoadU(du, src + i);
-        const auto mapped = hn::Or(hn::Or(hn::ShiftLeft<16>(map(hn::And(hn::ShiftRight<16>(w), byte))),
-                                          hn::ShiftLeft<8>(map(hn::And(hn::ShiftRight<8>(w), byte)))),
-                                   map(hn::And(w, byte)));
-        const auto x = hn::BitCast(d8, hn::LoadU(du, dst + i)), y = hn::BitCast(d8, mapped);
-        hn::StoreU(hn::BitCast(du, kAdd ? hn::SaturatedAdd(x, y) : hn::SaturatedSub(x, y)), du, dst + i);
+        const auto x = hn::BitCast(d8, hn::LoadU(lanes.du, dst + i));
+        const auto y = hn::BitCast(d8, lanes.word(hn::LoadU(lanes.du, src + i)));
+        hn::StoreU(hn::BitCast(lanes.du, kAdd ? hn::SaturatedAdd(x, y) : hn::SaturatedSub(x, y)), lanes.du, dst + i);
     }
 #endif
-    for (; i < n; ++i) {
-        const uint32_t w = src[i];
-        const uint32_t mapped = uint32_t(line(int(w >> 16 & 255))) << 16 | uint32_t(line(int(w >> 8 & 255))) << 8 | line(int(w & 255));
-        dst[i] = kAdd ? addBytesSaturated(dst[i], mapped) : subtractBytesSaturated(dst[i], mapped);
-    }
+    for (; i < n; ++i)
+        dst[i] = kAdd ? addBytesSaturated(dst[i], MapWord(line, src[i])) : subtractBytesSaturated(dst[i], MapWord(line, src[i]));
 }
 void AddMappedPixels(uint32_t* dst, const uint32_t* src, int n, const ChannelLine& line) { MappedPixels<true>(dst, src, n, line); }
 void SubtractMappedPixels(uint32_t* dst, const uint32_t* src, int n, const ChannelLine& line) {
