@@ -181,8 +181,8 @@ void SubtractMappedPixels(uint32_t* dst, const uint32_t* src, int n, const Chann
 }
 
 // The box blur's passes. Rows: the running sum is serial (one 64-bit addition a pixel, the three channels
-// packed); its fields go to three planes, which are divided and packed in lanes. Columns: the running
-// sums of every column advance together, in lanes.
+// packed); the row's sums are kept, then divided and packed in lanes. Columns: the running sums of every
+// column advance together, in lanes.
 void BoxBlurRows(const uint32_t* SS_RESTRICT src, uint32_t* SS_RESTRICT horizontal, int W, int H, int r,
                  uint64_t* SS_RESTRICT expanded, uint64_t* SS_RESTRICT sums, WindowDivider divide) {
     const int last = W - 1;
