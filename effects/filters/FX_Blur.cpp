@@ -5,6 +5,17 @@
 
 FX_Blur::FX_Blur(uint32_t width, uint32_t height, int r) : Effect(width, height), blurRadius(r) {
     const size_t span = size_t(2 * std::max(r, 0) + 1);
+    columnRed.reset(new int32_t[width]);
+    columnGreen.reset(new int32_t[width]);
+    columnBlue.reset(new int32_t[width]);
+    divider = windowDivider(int(span));
+    // Each pass is made once: the packed pass when an exact divider exists, the table pass otherwise.
+    if (divider.multiplier != 0 && 255 * span < (size_t(1) << 21)) {
+        horizontal.reset(new uint32_t[size]);
+        expanded.reset(new uint64_t[width]);
+        rowSums.reset(new uint64_t[width]);
+        return;
+    }
     divideTable.reset(new int32_t[256 * span]);
     for (size_t i = 0; i < 256 * span; ++i) divideTable[i] = int32_t(i / span);
     sumRed.reset(new int32_t[size]);
@@ -13,15 +24,6 @@ FX_Blur::FX_Blur(uint32_t width, uint32_t height, int r) : Effect(width, height)
     const size_t longest = std::max(width, height);
     upperIndex.reset(new int32_t[longest]);
     lowerIndex.reset(new int32_t[longest]);
-    columnRed.reset(new int32_t[width]);
-    columnGreen.reset(new int32_t[width]);
-    columnBlue.reset(new int32_t[width]);
-    divider = windowDivider(int(span));
-    if (divider.multiplier != 0 && 255 * span < (size_t(1) << 21)) {
-        horizontal.reset(new uint32_t[size]);
-        expanded.reset(new uint64_t[width]);
-        rowSums.reset(new uint64_t[width]);
-    }
 }
 
 WindowDivider windowDivider(int span) {
@@ -41,7 +43,9 @@ void FX_Blur::render() { boxBlur(targetFrame->getPixels(), targetFrame->getPixel
 
 void FX_Blur::boxBlur(const uint32_t* src, uint32_t* dst, int W, int H, int r) {
     if (r < 1 || W < 1 || H < 1) return;
-    if (horizontal && W <= int(width) && size_t(W) * size_t(H) <= size) {
+    // The buffers hold the effect's own size; a larger call is refused rather than overrun.
+    if (W > int(width) || H > int(height) || size_t(W) * size_t(H) > size) return;
+    if (horizontal) {
         boxBlurRows(src, horizontal.get(), W, H, r, expanded.get(), rowSums.get(), divider);
         boxBlurColumns(horizontal.get(), dst, W, H, r, columnRed.get(), columnGreen.get(), columnBlue.get(), divider);
         return;

@@ -36,6 +36,7 @@ public:
     void boxBlur(const uint32_t* src, uint32_t* dst, int W, int H, int r);
 
     int blurRadius;
+    // The table pass (no exact divider) and the packed pass each have their buffers; only one is made.
     std::unique_ptr<int32_t[]> divideTable;  // 256 (2r + 1) entries: i / (2r + 1)
     std::unique_ptr<int32_t[]> sumRed, sumGreen, sumBlue;
     std::unique_ptr<int32_t[]> upperIndex, lowerIndex;
