@@ -1,10 +1,13 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "platform/VideoExport.h"
 
@@ -108,22 +111,15 @@ bool parseArguments(int argc, const char* const* argv, Options& o, std::string& 
             error = arg + ": a show time from 0 to " + std::to_string(int(kLatestTime)) + " seconds: '" + text + "'";
             return false;
         };
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-        } else if (arg == "--version") {
-            o.version = true;
-        } else if (arg == "--headless") {
-            o.headless = true;
-        } else if (arg == "--no-audio") {
-            o.noAudio = true;
-        } else if (arg == "--test-show") {
-            o.testShow = true;
-        } else if (arg == "--smooth") {
-            o.smooth = true;
-        } else if (arg == "--fullscreen") {
-            o.fullScreen = true;
-        } else if (arg == "--timing") {
-            o.timing = true;
+        // Options that only switch something on.
+        const std::pair<const char*, bool*> switches[] = {
+            {"--help", &o.help},         {"-h", &o.help},           {"--version", &o.version},
+            {"--headless", &o.headless}, {"--no-audio", &o.noAudio}, {"--test-show", &o.testShow},
+            {"--smooth", &o.smooth},     {"--fullscreen", &o.fullScreen}, {"--timing", &o.timing},
+        };
+        const auto on = std::find_if(std::begin(switches), std::end(switches), [&](const auto& s) { return arg == s.first; });
+        if (on != std::end(switches)) {
+            *on->second = true;
         } else if (arg == "--max-image-memory") {
             if (!need(1) || !wholeNumber(o.maxImageMemoryMiB, next, 1, 1 << 20)) return false;
             ++i;
