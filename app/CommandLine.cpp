@@ -18,6 +18,10 @@ const char* const kUsage =
     "  --seed N               seed the random generator with N (default: the calendar time)\n"
     "  --start T              begin at show time T seconds (every time given lies in 0..122)\n"
     "  --data DIR             working directory for the show's files\n"
+    "  --show FILE            play the show file FILE (default: show.toml in the working directory); in a\n"
+    "                         window it is read again whenever it or a file it names changes\n"
+    "  --loop A:B             play show times A to B over and over (from A, the music sought with it)\n"
+    "  --effects              list every effect class a show file can use, with its parameters\n"
     "  --headless             no window and no audio; the clock advances 1/fps per frame\n"
     "  --no-audio             play without sound; the music position follows the wall clock\n"
     "  --test-show            play the built-in test timeline of colour fills instead of the show\n"
@@ -69,10 +73,10 @@ bool parseSeed(const char* text, uint32_t& value) {
 namespace {
 
 bool parseArguments(int argc, const char* const* argv, Options& o, std::string& error) {
-    bool haveFrom = false, haveTo = false, haveFps = false;
+    bool haveFrom = false, haveTo = false, haveFps = false, haveLoop = false, haveStart = false;
     auto setMode = [&](RunMode mode, const char* name) {
         if (o.mode != RunMode::Live) {
-            error = std::string("only one of --frames, --shot, --bench, --spectrum, --scene-info, --gallery and --export may be given (") + name + ")";
+            error = std::string("only one of --frames, --shot, --bench, --spectrum, --scene-info, --gallery, --export and --effects may be given (") + name + ")";
             return false;
         }
         o.mode = mode;
@@ -160,6 +164,28 @@ bool parseArguments(int argc, const char* const* argv, Options& o, std::string& 
             ++i;
         } else if (arg == "--bench") {
             if (!setMode(RunMode::Bench, "--bench")) return false;
+        } else if (arg == "--effects") {
+            if (!setMode(RunMode::Effects, "--effects")) return false;
+        } else if (arg == "--show") {
+            if (!need(1)) return false;
+            o.showFile = next;
+            ++i;
+        } else if (arg == "--loop") {
+            if (!need(1)) return false;
+            const std::string range = next;
+            const size_t colon = range.find(':');
+            if (colon == std::string::npos) {
+                error = "--loop: A:B, two show times: '" + range + "'";
+                return false;
+            }
+            const std::string a = range.substr(0, colon), b = range.substr(colon + 1);
+            if (!showTime(o.loopFrom, a.c_str()) || !showTime(o.loopTo, b.c_str())) return false;
+            if (!(o.loopTo > o.loopFrom)) {
+                error = "--loop: B must be after A: '" + range + "'";
+                return false;
+            }
+            haveLoop = true;
+            ++i;
         } else if (arg == "--seed") {
             uint32_t seed;
             if (!need(1)) return false;
@@ -171,6 +197,7 @@ bool parseArguments(int argc, const char* const* argv, Options& o, std::string& 
             ++i;
         } else if (arg == "--start") {
             if (!need(1) || !showTime(o.start, next)) return false;
+            haveStart = true;
             if (o.start >= kLatestTime) {
                 error = "--start: the show ends at " + std::to_string(int(kLatestTime)) + " seconds: '" + next + "'";
                 return false;
@@ -232,6 +259,23 @@ bool parseArguments(int argc, const char* const* argv, Options& o, std::string& 
     }
     if (haveFps && o.mode == RunMode::Live && !o.headless) {
         error = "--fps only applies to --headless and the offline modes";
+        return false;
+    }
+    if (haveLoop && o.mode != RunMode::Live) {
+        error = "--loop only applies to live runs (a window or --headless)";
+        return false;
+    }
+    if (haveLoop && o.testShow) {
+        error = "--loop plays a show file, not the built-in test show";
+        return false;
+    }
+    if (haveLoop && haveStart && (o.start < o.loopFrom || o.start >= o.loopTo)) {
+        error = "--start must lie within --loop";
+        return false;
+    }
+    if (haveLoop && !haveStart) o.start = o.loopFrom;
+    if (!o.showFile.empty() && o.testShow) {
+        error = "--show and --test-show: give one of them";
         return false;
     }
     if (o.mode == RunMode::Frames && o.to < o.from) {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-enum class RunMode { Live, Frames, Shot, Bench, Spectrum, SceneInfo, Gallery, Export };
+enum class RunMode { Live, Frames, Shot, Bench, Spectrum, SceneInfo, Gallery, Export, Effects };
 
 struct Options {
     RunMode mode = RunMode::Live;
@@ -23,6 +23,8 @@ struct Options {
     std::optional<uint32_t> seed;       // replaces the calendar-time seed
     double start = 0;                   // show time of the first live frame
     std::string dataDir;                // working directory for every relative path
+    std::string showFile;               // --show: the show file (default show.toml in the working directory)
+    double loopFrom = 0, loopTo = 0;    // --loop A:B: live runs play A..B over and over (loopTo > loopFrom)
     double fps = 60;                    // frames per show second of fixed-rate and offline runs
     double from = 0;                    // offline: first frame time
     double to = 122;                    // --frames: last frame time (inclusive when on the grid)

@@ -42,9 +42,11 @@ std::string pausedTitle(float t) {
 
 }  // namespace
 
-long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog) {
+long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog,
+                  const LiveControls* live) {
     long frames = 0;
     bool paused = false;
+    const bool looping = live && live->loopTo > live->loopFrom;
     setStopSignalsGraceful(true);
     while (!display.escapeDown()) {
         if (closeRequest || stopSignalled()) break;
@@ -59,12 +61,14 @@ long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, 
             clock.setPaused(paused);
             display.setTitle(paused ? pausedTitle(timeline.getTime()) : std::string("SoftShow"));
         }
+        const bool replaced = live && live->beforeFrame && live->beforeFrame(display);
         float t = paused ? timeline.getTime() : clock.updatePosition(timeline.getTime());
-        const float jump = requestedJump(timeline.getTime(), paused);
+        float jump = requestedJump(timeline.getTime(), paused);
+        if (looping && jump < 0 && !paused && (t >= live->loopTo || t < live->loopFrom)) jump = live->loopFrom;
         if (jump >= 0) {
             clock.seek(jump);  // past the end: the frame at that time ends the show
             t = jump;
-        } else if (paused) {  // the last frame stays; nothing is computed until a key or an expose
+        } else if (paused && !replaced) {  // the last frame stays; nothing is computed until a key or an expose
             display.idle(100);
             continue;
         }

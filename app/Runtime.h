@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 
 #include "app/CommandLine.h"
 #include "platform/AudioTrack.h"
@@ -18,7 +19,15 @@ constexpr float kShowEndTime = 122.0f;
 // keeps its marks. Space pauses (the clock and the music stop, the last frame stays, the loop waits for
 // input) and resumes; Page Up and Page Down jump 10 s forth and back, Home to 0, Left and Right 2 s
 // (while playing the music player applies those). Returns the number of frames rendered.
-long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog);
+//
+// `live` (optional) adds the authoring aids: a loop range, and a function called before every pass that
+// may replace the show (it returns true when it did, so a paused picture is drawn again).
+struct LiveControls {
+    float loopFrom = 0, loopTo = 0;  // loopTo > loopFrom: a frame at or past loopTo seeks back to loopFrom
+    std::function<bool(DisplayWindow&)> beforeFrame;
+};
+long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, std::FILE* syncLog,
+                  const LiveControls* live = nullptr);
 
 // Offline modes; each returns the process exit status.
 int renderFrames(Timeline& timeline, const Options& options);  // --frames

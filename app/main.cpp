@@ -16,7 +16,7 @@
 #include "app/CommandLine.h"
 #include "app/Gallery.h"
 #include "app/Runtime.h"
-#include "app/ShowScript.h"
+#include "app/LiveShow.h"
 #include "app/TestShow.h"
 #include "pixel/ImageList.h"
 #include "platform/AudioTrack.h"
@@ -27,54 +27,69 @@
 #include "platform/Versions.h"
 #include "scene3d/Mesh.h"
 #include "scene3d/SceneInfo.h"
+#include "showfile/EffectRegistry.h"
 #include "timeline/ShowClock.h"
 #include "timeline/Timeline.h"
 
 namespace {
 
-// What the timeline plays: the show, or the built-in test timeline of colour fills.
+// The music the built-in test show plays when the folder holds it.
+constexpr const char* kTestShowMusic = "Velm_test2.mp3";
+constexpr const char* kDefaultShowFile = "show.toml";
+
+std::string showFilePath(const Options& o) { return o.showFile.empty() ? kDefaultShowFile : o.showFile; }
+
+// What the timeline plays: a show file, or the built-in test timeline of colour fills.
 struct Programme {
-    ShowContent show;
+    LiveShow show;
     TestShow test;
+    std::string music;  // empty: silent
 };
 
-// Builds the programme into the timeline, leaving it with the frame size and the end time set.
-Programme build(Timeline& timeline, const Options& o) {
-    Programme p;
+// Builds the programme into the timeline, leaving it with the frame size and the end time set. A show
+// file that cannot be read or built ends the program here with its error and status 2, before anything
+// is shown.
+void build(Timeline& timeline, const Options& o, Programme& p) {
+    timeline.setFrameSize(kFrameWidth, kFrameHeight);
     if (o.testShow) {
-        timeline.setFrameSize(kFrameWidth, kFrameHeight);
         timeline.setEndTime(kShowEndTime);
         p.test = buildTestShow(timeline);
-    } else {
-        p.show = buildShow(timeline);
+        std::error_code ec;
+        if (std::filesystem::exists(kTestShowMusic, ec)) {
+            p.music = kTestShowMusic;
+        } else {
+            std::fprintf(stderr, "softshow: no %s in %s: playing the built-in test show without music\n", kTestShowMusic,
+                         std::filesystem::current_path(ec).c_str());
+        }
+        return;
     }
-    return p;
+    ShowProblem error;
+    if (!p.show.load(showFilePath(o), timeline, error)) {
+        std::fprintf(stderr, "softshow: %s\n", error.text().c_str());
+        std::error_code ec;
+        if (o.showFile.empty() && !std::filesystem::exists(kDefaultShowFile, ec))
+            std::fprintf(stderr, "softshow: no show files in %s: run `make run`, pass --data DIR (softshow-assetgen DIR "
+                                 "writes them) or --show FILE\n", std::filesystem::current_path(ec).c_str());
+        std::exit(2);
+    }
+    for (const ShowProblem& w : p.show.file().warnings) std::fprintf(stderr, "softshow: %s\n", w.text().c_str());
+    p.music = p.show.file().music;
 }
 
 std::unique_ptr<Timeline> makeTimeline(const Options& o) {
     return o.seed ? std::make_unique<Timeline>(*o.seed) : std::make_unique<Timeline>();
 }
 
-// The show always has music: without it the program ends on the music player's report. The built-in
-// test show has music only when the folder holds the music file, and otherwise runs silent on a
-// stand-in clock. A music file that is there but cannot be played is fatal either way.
-bool haveMusic(const Options& o) {
-    std::error_code ec;
-    if (!o.testShow || std::filesystem::exists(kShowMusicFile, ec)) return true;
-    std::fprintf(stderr, "softshow: no %s in %s: playing the built-in test show without music\n", kShowMusicFile,
-                 std::filesystem::current_path(ec).c_str());
-    return false;
-}
-
 int runOffline(const Options& o) {
     setupShowView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
-    Programme programme = build(*timeline, o);
+    Programme programme;
+    build(*timeline, o, programme);
     timeline->useExternalTime();
     MusicPlayer music(MusicOutput::None);
     SilentSpectrum silence;
-    if (haveMusic(o)) {
-        music.load(kShowMusicFile);
+    if (!programme.music.empty()) {
+        music.load(programme.music);
         timeline->setSpectrumSource(&music);
     } else {
         timeline->setSpectrumSource(&silence);
@@ -87,9 +102,25 @@ int runOffline(const Options& o) {
     }
 }
 
+// The show's music: the show file's when there is one, else the generated show's file name.
 int printSpectrum(const Options& o) {
+    std::string file = kTestShowMusic;
+    std::error_code ec;
+    if (!o.testShow && (!o.showFile.empty() || std::filesystem::exists(kDefaultShowFile, ec))) {
+        ShowFile show;
+        ShowProblem error;
+        if (!readShowFile(showFilePath(o), show, error)) {
+            std::fprintf(stderr, "softshow: %s\n", error.text().c_str());
+            return 2;
+        }
+        if (show.music.empty()) {
+            std::fprintf(stderr, "softshow: %s names no music\n", show.path.c_str());
+            return 2;
+        }
+        file = show.music;
+    }
     MusicPlayer music(MusicOutput::None);
-    music.load(kShowMusicFile);
+    music.load(file);
     float bands[kSpectrumBands];
     music.fetchSpectrum(float(o.spectrumTime), bands);
     for (int k = 0; k < kSpectrumBands; ++k) std::printf("%d %.6f\n", k, double(bands[k]));
@@ -102,9 +133,21 @@ int runLive(const Options& o) {
     const MusicOutput output =
         o.headless ? MusicOutput::None : o.noAudio ? MusicOutput::WallClock : MusicOutput::Device;
     MusicPlayer music(output);
-    // The sound device is opened first; the file is decoded on another thread while the pictures and
-    // scenes load.
-    const bool withMusic = haveMusic(o);
+    // The show file is read first (it names the music); then the sound device is opened and the music
+    // decoded on another thread while the pictures and scenes load.
+    setupShowView();
+    std::unique_ptr<Timeline> timeline = makeTimeline(o);
+    Programme programme;
+    std::string musicFile;
+    if (o.testShow) {
+        std::error_code ec;
+        if (std::filesystem::exists(kTestShowMusic, ec)) musicFile = kTestShowMusic;
+    } else {
+        ShowFile show;
+        ShowProblem error;
+        if (readShowFile(showFilePath(o), show, error)) musicFile = show.music;  // else build() reports it
+    }
+    const bool withMusic = !musicFile.empty();
     struct Decoded {
         AudioTrack track;
         bool ok = false;
@@ -113,16 +156,14 @@ int runLive(const Options& o) {
     std::future<Decoded> decoding;
     if (withMusic) {
         music.openOutput();
-        decoding = std::async(std::launch::async, [] {
+        decoding = std::async(std::launch::async, [musicFile] {
             Decoded d;
-            d.ok = decodeMp3(kShowMusicFile, d.track, d.reason);
+            d.ok = decodeMp3(musicFile, d.track, d.reason);
             return d;
         });
         setBeforeFatalBox([&decoding] { decoding.wait(); });  // a picture that fails to load: let it finish
     }
-    setupShowView();
-    std::unique_ptr<Timeline> timeline = makeTimeline(o);
-    Programme programme = build(*timeline, o);
+    build(*timeline, o, programme);
     timeline->setStartOffset(float(o.start));
     if (std::FILE* f = std::fopen("synch.txt", "w"))
         std::fclose(f);
@@ -158,7 +199,28 @@ int runLive(const Options& o) {
                      firstPicture, withMusic ? secondsSinceLaunch() : -1.0);
     std::FILE* syncLog = std::fopen("synch.txt", "a+");
 
-    runFrameLoop(display, *timeline, *clock, syncLog);
+    LiveControls live;
+    live.loopFrom = float(o.loopFrom);
+    live.loopTo = float(o.loopTo);
+    if (!o.testShow) {
+        live.beforeFrame = [&programme, &timeline](DisplayWindow& window) {
+            ShowProblem error;
+            switch (programme.show.poll(*timeline, error)) {
+                case LiveShow::Change::Reloaded:
+                    std::fprintf(stderr, "softshow: reloaded %s\n", programme.show.file().path.c_str());
+                    for (const ShowProblem& w : programme.show.file().warnings)
+                        std::fprintf(stderr, "softshow: %s\n", w.text().c_str());
+                    window.setTitle("SoftShow");
+                    return true;
+                case LiveShow::Change::Failed:
+                    std::fprintf(stderr, "%s\n", error.text().c_str());
+                    window.setTitle("SoftShow: " + error.text());
+                    return false;
+                default: return false;
+            }
+        };
+    }
+    runFrameLoop(display, *timeline, *clock, syncLog, &live);
 
     music.stopAll();
     if (syncLog) std::fclose(syncLog);
@@ -178,6 +240,10 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (options.mode == RunMode::Effects) {
+        std::fputs(describeEffectClasses().c_str(), stdout);
+        return 0;
+    }
     if (options.version) {
         std::printf("softshow %s (%s)\n", kVersion, libraryVersions().c_str());
         return 0;
@@ -190,6 +256,7 @@ int main(int argc, char** argv) {
         if (!options.sceneFile.empty()) options.sceneFile = std::filesystem::absolute(options.sceneFile).string();
         if (!options.galleryDir.empty()) options.galleryDir = std::filesystem::absolute(options.galleryDir).string();
         if (!options.exportFile.empty()) options.exportFile = std::filesystem::absolute(options.exportFile).string();
+        if (!options.showFile.empty()) options.showFile = std::filesystem::absolute(options.showFile).string();
         std::error_code ec;
         std::filesystem::current_path(options.dataDir, ec);
         if (ec) {
@@ -198,10 +265,6 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::error_code ec;
-    if (!options.testShow && !std::filesystem::exists(kShowMusicFile, ec) && !std::filesystem::exists("data", ec))
-        setFatalHint("no show files in " + std::filesystem::current_path(ec).string() +
-                     ": run `make run`, or pass --data DIR (softshow-assetgen DIR writes them)");
     const bool offline = options.mode != RunMode::Live;
     if (offline || options.headless) setMessageBoxesEnabled(false);
     setPictureMemoryLimit(uint64_t(options.maxImageMemoryMiB) << 20);

@@ -22,19 +22,31 @@ uint64_t pictureMemoryLimit() { return budgetLimit; }
 uint64_t pictureMemoryUsed() { return budgetUsed; }
 void resetPictureBudget() { budgetUsed = 0; }
 
-uint32_t* loadImage(PixelArray& array, const std::string& path) {
+namespace {
+constexpr const char* kOverBudget = ", over budget";
+}  // namespace
+
+bool tryLoadImage(PixelArray& array, const std::string& path, std::string& reason) {
     DecodedImage image;
-    std::string reason;
     const uint64_t left = budgetUsed < budgetLimit ? budgetLimit - budgetUsed : 0;
     if (!decodeImageFile(path, image, reason, left)) {
-        if (reason.find(", over budget") == std::string::npos) reportFatal("Texture file not found!", "Error", reason);
-        reportFatal("Pictures take more memory than allowed!", "Error",
-                    reason + ": pictures already loaded take " + mebibytes(budgetUsed) + " of the " +
-                        mebibytes(budgetLimit) + " allowed (--max-image-memory MIB raises it)");
+        if (reason.find(kOverBudget) != std::string::npos)
+            reason += ": pictures already loaded take " + mebibytes(budgetUsed) + " of the " + mebibytes(budgetLimit) +
+                      " allowed (--max-image-memory MIB raises it)";
+        return false;
     }
     budgetUsed += uint64_t(image.words.size()) * 4;
     array.create(image.width, image.height);
     std::copy(image.words.begin(), image.words.end(), array.pixels);
+    return true;
+}
+
+uint32_t* loadImage(PixelArray& array, const std::string& path) {
+    std::string reason;
+    if (!tryLoadImage(array, path, reason))
+        reportFatal(reason.find(kOverBudget) == std::string::npos ? "Texture file not found!"
+                                                                   : "Pictures take more memory than allowed!",
+                    "Error", reason);
     return array.pixels;
 }
 
@@ -42,6 +54,14 @@ uint32_t* ImageList::add(const std::string& path) {
     images.push_back(std::make_unique<PixelArray>());
     ++count;
     return loadImage(*images.back(), path);
+}
+
+bool ImageList::tryAdd(const std::string& path, std::string& reason) {
+    auto image = std::make_unique<PixelArray>();
+    if (!tryLoadImage(*image, path, reason)) return false;
+    images.push_back(std::move(image));
+    ++count;
+    return true;
 }
 
 PixelArray* ImageList::get(int index) const {

@@ -26,10 +26,14 @@ void resetPictureBudget();
 
 // Returns the storage of `array`, now the picture's width x height words.
 uint32_t* loadImage(PixelArray& array, const std::string& path);
+// The same without the fatal report: false with `reason` naming the file when it cannot be loaded or
+// would pass the budget; `array` is then unchanged.
+bool tryLoadImage(PixelArray& array, const std::string& path, std::string& reason);
 
 class ImageList {
 public:
     uint32_t* add(const std::string& path);  // appends and loads a new image
+    bool tryAdd(const std::string& path, std::string& reason);  // appends only what loads; see tryLoadImage
     PixelArray* get(int index) const;        // null outside 0 .. count - 1
 
     std::vector<std::unique_ptr<PixelArray>> images;

@@ -13,6 +13,7 @@ packages=(
   libmp3lame-dev fonts-dejavu-core   # asset generator: music encoding, type
   libebur128-dev                     # asset generator and tests: loudness (EBU R 128)
   libhwy-dev                         # SIMD kernels chosen at run time (Google Highway)
+  libtomlplusplus-dev                # show files (TOML)
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev              # fuzz targets: libFuzzer with ASan + UBSan
   xvfb xauth xdotool x11-utils x11-apps xfonts-base  # real-window tests: virtual display, keys, screenshots (xwd), box fonts

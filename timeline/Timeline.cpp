@@ -25,6 +25,11 @@ void Timeline::addEffect(Effect* effect) {
     }
 }
 
+void Timeline::clearEffects() {
+    effects.clear();
+    layers.clear();
+}
+
 void Timeline::addLayer() { layers.push_back(std::make_unique<PixelArray>(kFrameWidth, kFrameHeight)); }
 
 Effect* Timeline::getEffect(int i) const {

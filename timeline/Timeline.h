@@ -34,6 +34,8 @@ public:
     // Appends an effect (not owned). An effect in layerMode 0 gets a new layer of its own.
     void addEffect(Effect* effect);
     void addLayer();
+    // Drops every effect and layer (a show being replaced); the frame and the clock are kept.
+    void clearEffects();
 
     PixelArray& renderFrame(float t);
 

@@ -144,7 +144,8 @@ TEST_F(Program, VersionToolHelpAndAFolderWithoutTheShow) {
     EXPECT_NE(marks.output.find("softshow: cannot write synch.txt: "), std::string::npos) << marks.output;
     fs::remove(dir / "synch.txt");
     const Result r = run("--headless --data " + dir.string());  // the show, from a folder without its files
-    EXPECT_NE(r.output.find("Error: Texture file not found!"), std::string::npos) << r.output;
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("softshow: show.toml: cannot read the show file"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("softshow: no show files in " + dir.string() + ": run `make run`"), std::string::npos) << r.output;
 }
 

@@ -94,13 +94,14 @@ kill -TERM "$show_pid"  # while the show runs: it ends as after Escape
 finish
 [ "$status" -eq 0 ] || fail "exit status $status after SIGTERM during the show"
 
-# 3. A folder without the show's files: the program waits in the "Texture file not found!" box.
-mkdir "$work/empty"
-"$exe" --no-audio --data "$work/empty" >"$work/box.log" 2>&1 &
+# 3. Music that cannot be decoded: the program waits in the "Bass error!" box.
+mkdir "$work/badmusic"
+echo "not music at all" >"$work/badmusic/Velm_test2.mp3"
+"$exe" --test-show --no-audio --data "$work/badmusic" >"$work/box.log" 2>&1 &
 show_pid=$!
 box=""
 for _ in $(seq 600); do  # the box has no window class, so it is found by its title in the window tree
-  xwininfo -root -tree 2>/dev/null | grep -q '"Error"' && { box=yes; break; }
+  xwininfo -root -tree 2>/dev/null | grep -q '"Bass error!"' && { box=yes; break; }
   kill -0 "$show_pid" 2>/dev/null || break
   sleep 0.1
 done

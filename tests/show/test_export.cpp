@@ -16,7 +16,7 @@ extern "C" {
 #include <unistd.h>
 
 #include "app/Runtime.h"
-#include "app/ShowScript.h"
+#include "show/CompiledShow.h"
 #include "platform/MessageBox.h"
 #include "platform/MusicPlayer.h"
 #include "scene3d/Mesh.h"
@@ -100,7 +100,7 @@ TEST(Export, ThreeSecondsAroundAFlashReadBackExactlyInTimeAndClosely) {
     // Two identical renders: one exported, one kept as the reference frames.
     auto render = [&](std::vector<std::vector<uint32_t>>* keep, MusicPlayer& music) {
         Timeline timeline(1u);
-        ShowContent show = buildShow(timeline);
+        ShowContent show = loadShowFile(timeline);
         timeline.useExternalTime();
         timeline.setSpectrumSource(&music);
         if (!keep) return renderExport(timeline, o, &music.track());

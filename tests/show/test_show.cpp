@@ -9,14 +9,23 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <memory>
 #include <sstream>
+#include <typeinfo>
 
 #include <unistd.h>
 
 #include "app/Runtime.h"
-#include "app/ShowScript.h"
+#include "effects/filters/FX_Noise.h"
+#include "effects/filters/FX_RadialBlur.h"
+#include "effects/generators/FX_GridExpander.h"
+#include "effects/generators/FX_Parallax.h"
+#include "effects/generators/FX_Sprite.h"
+#include "scene3d/FX_3ds.h"
+#include "show/CompiledShow.h"
 #include "platform/AudioTrack.h"
+#include "pixel/Random.h"
 #include "platform/MessageBox.h"
 #include "platform/MusicPlayer.h"
 #include "scene3d/Mesh.h"
@@ -54,7 +63,74 @@ std::vector<int> activeEntries(ShowContent& show, float t) {
     return active;
 }
 
+// A picture by its size and a hash of its words, so pictures of two loadings compare.
+std::string pictureKey(const PixelArray* p) {
+    if (!p) return "none";
+    uint64_t h = 1469598103934665603u;
+    for (uint32_t i = 0; i < p->size; ++i) h = (h ^ p->pixels[i]) * 1099511628211u;
+    return std::to_string(p->width) + "x" + std::to_string(p->height) + ":" + std::to_string(h);
+}
+
+std::ostream& operator<<(std::ostream& s, const Vector2& v) { return s << v.x << "," << v.y; }
+std::ostream& operator<<(std::ostream& s, const Vector3& v) { return s << v.x << "," << v.y << "," << v.z; }
+std::ostream& operator<<(std::ostream& s, const Color& c) { return s << c.r << "," << c.g << "," << c.b << "," << c.packed; }
+
+template <class T>
+void put(std::ostream& s, const char* name, const std::vector<LinearInterpolator<T>>& segments) {
+    for (const auto& g : segments) s << " " << name << "(" << g.from << " " << g.to << " " << g.startTime << " " << g.endTime << ")";
+}
+
+// Everything of a built effect that a show file sets, floats exact: class, window, layer, blend mode, the
+// parameter groups with every segment in order, pictures by content, and the fields of each class.
+std::string describe(const Effect& e) {
+    std::ostringstream s;
+    s << std::hexfloat << typeid(e).name() << " [" << e.startTime << ", " << e.endTime << ") blend " << e.blendMode
+      << " layer " << e.layerMode << "/" << e.layerIndex << " source " << pictureKey(e.sourceImage) << " sequence";
+    for (int i = 0; e.imageSequence && i < e.imageSequence->count; ++i) s << " " << pictureKey(e.imageSequence->get(i));
+    s << " colour " << static_cast<const Color&>(e) << " opacity " << e.opacity << " radius " << e.radius << " amount "
+      << e.amount << " position " << e.position << " target " << e.target << " angles " << e.angles << " random "
+      << e.randomPosition << " render " << e.objectRenderMode << " " << e.objectRenderValue << " scale " << e.timeScale
+      << " contrast " << e.contrast;
+    put(s, "colour", e.colorSegments), put(s, "opacity", e.opacitySegments), put(s, "amount", e.amountSegments);
+    put(s, "xy", e.position2DSegments), put(s, "xyz", e.positionSegments), put(s, "target", e.targetSegments);
+    put(s, "angles", e.angleSegments), put(s, "track", e.objectTracks);
+    if (auto* n = dynamic_cast<const FX_Noise*>(&e)) {
+        s << " flags " << n->flags;
+        for (const auto& k : n->streaks) s << " " << k.offset << "/" << k.rate;
+    }
+    if (auto* b = dynamic_cast<const FX_RadialBlur*>(&e)) s << " strength " << b->strength;
+    if (auto* p = dynamic_cast<const FX_Sprite*>(&e)) s << " mode " << p->spriteMode;
+    if (auto* g = dynamic_cast<const FX_GridExpander*>(&e)) s << " flags " << g->modeFlags;
+    if (auto* p = dynamic_cast<const FX_Parallax*>(&e)) s << " flags " << p->flags;
+    if (auto* d = dynamic_cast<const FX_3ds*>(&e)) {
+        s << " meshes " << d->scene.meshes.size() << " time " << d->unused << " " << d->timeOffset;
+        for (const auto& m : d->scene.meshes) s << " " << m->faces.size() << "/" << m->fileVertices.size();
+    }
+    return s.str();
+}
+
 }  // namespace
+
+TEST_F(InShow, TheShowFileBuildsTheCompiledShowEntryByEntry) {
+    Timeline compiledTimeline(1u);
+    ShowContent compiled = buildCompiledShow(compiledTimeline);
+    const int nextAfterCompiled = showRand();
+    Timeline fileTimeline(1u);  // seeds the generator again
+    ShowContent file = loadShowFile(fileTimeline);
+    EXPECT_EQ(showRand(), nextAfterCompiled);  // both builds drew the same numbers
+    ASSERT_EQ(file.effects.size(), compiled.effects.size());
+    for (size_t i = 0; i < compiled.effects.size(); ++i)
+        EXPECT_EQ(describe(*file.effects[i]), describe(*compiled.effects[i])) << "entry " << i + 1;
+    // The same pictures in the lists, whatever their order and names.
+    auto pictures = [](const ShowContent& c) {
+        std::multiset<std::string> keys;
+        for (const auto& list : c.lists)
+            for (int i = 0; i < list->count; ++i) keys.insert(pictureKey(list->get(i)));
+        return keys;
+    };
+    EXPECT_EQ(pictures(file), pictures(compiled));
+    EXPECT_EQ(fileTimeline.effectCount(), compiledTimeline.effectCount());
+}
 
 TEST(ShowFiles, TheGeneratorWritesTheSameBytesEveryRun) {
     const fs::path again = fs::temp_directory_path() / ("softshow-assets-" + std::to_string(::getpid()));
@@ -79,7 +155,7 @@ TEST(ShowFiles, TheGeneratorWritesTheSameBytesEveryRun) {
 
 TEST_F(InShow, ScriptPlacesTheEntriesInStackingOrderAndEveryPictureHasTheSizeItsEffectNeeds) {
     Timeline timeline(1u);
-    ShowContent show = buildShow(timeline);
+    ShowContent show = buildCompiledShow(timeline);
     ASSERT_EQ(show.effects.size(), 75u);
     ASSERT_EQ(show.lists.size(), 11u);
     EXPECT_EQ(activeEntries(show, 0.0f), (std::vector<int>{3, 4, 45, 74, 75}));
@@ -113,7 +189,7 @@ TEST_F(InShow, ScriptPlacesTheEntriesInStackingOrderAndEveryPictureHasTheSizeIts
 TEST_F(InShow, EndsOnceAFrameAtOrPast122HasBeenDrawn) {
     DisplayWindow display("show", nullptr, false, 512, 384, DisplayKind::Null);
     Timeline timeline(1u);
-    ShowContent show = buildShow(timeline);
+    ShowContent show = loadShowFile(timeline);
     timeline.setStartOffset(121.8f);
     FixedRateClock clock(10.0);
     clock.seek(timeline.useExternalTime());
@@ -193,7 +269,7 @@ TEST_F(InShow, MusicIsLongEnoughAndItsAccentsFallOnTheFlashes) {
 TEST_F(InShow, FramesMatchTheReferenceDigests) {
     const int frames[] = {300, 870, 1200, 1980, 2400, 2820, 3600, 3726, 4500, 4800, 5280, 5580, 6000, 6600, 7020, 7290};
     Timeline timeline(1u);
-    ShowContent show = buildShow(timeline);
+    ShowContent show = loadShowFile(timeline);
     timeline.useExternalTime();
     MusicPlayer music(MusicOutput::None);
     music.load("Velm_test2.mp3");

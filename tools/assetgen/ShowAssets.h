@@ -1,5 +1,5 @@
 // The show's working directory, made from nothing but code: every picture of the image lists, the five
-// 3DS scenes with their textures, the sprite rotation table and the music. Deterministic: the same bytes
+// 3DS scenes with their textures, the sprite rotation table, the music and the show file. Deterministic: the same bytes
 // on every run.
 #pragma once
 
@@ -10,6 +10,9 @@
 bool writeShowImages(const std::string& dir, std::string& reason);
 bool writeShowScenes(const std::string& dir, std::string& reason);
 bool writeShowMusic(const std::string& dir, std::string& reason);
+
+// The show file (tools/assetgen/show.toml, built in), written as DIR/show.toml by the generator.
+extern const char* const kShowFileText;
 
 // The music before encoding: interleaved stereo at 44.1 kHz.
 std::vector<float> synthesiseShowMusic();

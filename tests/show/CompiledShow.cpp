@@ -1,6 +1,8 @@
-#include "app/ShowScript.h"
+#include "show/CompiledShow.h"
 
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "effects/filters/FX_Contrast.h"
 #include "effects/filters/FX_FillColor.h"
@@ -123,7 +125,7 @@ private:
 
 }  // namespace
 
-ShowContent buildShow(Timeline& timeline) {
+ShowContent buildCompiledShow(Timeline& timeline) {
     ShowContent content;
     resetPictureBudget();
     for (int list = 1; list <= 11; ++list) {
@@ -293,5 +295,16 @@ ShowContent buildShow(Timeline& timeline) {
         s.add(std::move(e), 0, 122);
     }
     s.picture(2, s.image(4, 0), 0, 122);                                  // 75
+    return content;
+}
+
+ShowContent loadShowFile(Timeline& timeline) {
+    timeline.setFrameSize(W, H);
+    ShowFile file;
+    ShowProblem error;
+    ShowContent content;
+    const bool ok = readShowFile("show.toml", file, error) && buildShowContent(file, content, error);
+    EXPECT_TRUE(ok) << error.text();
+    if (ok) installShow(timeline, file, content);
     return content;
 }
