@@ -63,8 +63,11 @@ long runFrameLoop(DisplayWindow& display, Timeline& timeline, ShowClock& clock, 
         }
         const bool replaced = live && live->beforeFrame && live->beforeFrame(display);
         float t = paused ? timeline.getTime() : clock.updatePosition(timeline.getTime());
-        float jump = requestedJump(timeline.getTime(), paused);
-        if (looping && jump < 0 && !paused && (t >= live->loopTo || t < live->loopFrom)) jump = live->loopFrom;
+        const float jump = requestedJump(timeline.getTime(), paused);
+        if (looping && jump < 0 && !paused && (t >= live->loopTo || t < live->loopFrom)) {
+            clock.seek(live->loopFrom);  // the clock's next position is the loop's start
+            t = clock.updatePosition(live->loopFrom);
+        }
         if (jump >= 0) {
             clock.seek(jump);  // past the end: the frame at that time ends the show
             t = jump;
@@ -182,8 +185,9 @@ int renderShot(Timeline& timeline, const Options& o) {
 }
 
 int runBench(Timeline& timeline, const Options& o) {
-    const long count = gridFrameCount(0, kShowEndTime, o.fps);
-    const int windows = int(std::ceil(kShowEndTime)) + 1;
+    const double end = timeline.getEndTime();
+    const long count = gridFrameCount(0, end, o.fps);
+    const int windows = int(std::ceil(end)) + 1;
     std::vector<double> seconds(size_t(windows), 0.0);
     std::vector<long> frames(size_t(windows), 0);
     Progress progress("bench", count);

@@ -4,6 +4,7 @@
 // (which seeds the random generator) and the show content load; "synch.txt" emptied; the first picture
 // presented; the music started, the show time switched to the music position and the music sought to the
 // start offset, the music handed to the timeline as its spectrum source; sync log opened.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -94,11 +95,17 @@ int runOffline(const Options& o) {
     } else {
         timeline->setSpectrumSource(&silence);
     }
+    Options run = o;  // a show shorter than the default range ends the range
+    run.to = std::min(run.to, double(timeline->getEndTime()));
+    if ((o.mode == RunMode::Frames && run.to < run.from) || (o.mode == RunMode::Export && run.to <= run.from)) {
+        std::fprintf(stderr, "softshow: the show ends at %g s, before --from %g\n", double(run.to), run.from);
+        return 2;
+    }
     switch (o.mode) {
-        case RunMode::Frames: return renderFrames(*timeline, o);
-        case RunMode::Shot: return renderShot(*timeline, o);
-        case RunMode::Export: return renderExport(*timeline, o, music.track().frames() > 0 ? &music.track() : nullptr);
-        default: return runBench(*timeline, o);
+        case RunMode::Frames: return renderFrames(*timeline, run);
+        case RunMode::Shot: return renderShot(*timeline, run);
+        case RunMode::Export: return renderExport(*timeline, run, music.track().frames() > 0 ? &music.track() : nullptr);
+        default: return runBench(*timeline, run);
     }
 }
 

@@ -172,10 +172,10 @@ std::vector<EffectClass> makeClasses() {
         {"DiscoMosaic", "a placeholder: draws nothing", {}, {},
          [](const ParamValues&) -> std::unique_ptr<Effect> { return std::make_unique<FX_DiscoMosaic>(W, H); }, true},
         {"FrameBuffer", "keeps the frame (layer-mode 0) and puts it back later (layer-mode 1, from `layer`)",
-         {copyAddSubtract(-1)}, {},
+         {copyAddSubtract(0)}, {},
          [](const ParamValues& v) -> std::unique_ptr<Effect> {
              auto e = std::make_unique<FX_FrameBuffer>(W, H, -1, 0);
-             if (v.given("blend")) e->setBlendMode(v.integer("blend"));
+             e->setBlendMode(v.integer("blend"));
              return e;
          }},
         {"Zoom", "smears the frame towards the right and the bottom", {}, {},
@@ -329,22 +329,25 @@ std::string describeEffectClasses() {
         "Every effect entry takes: fx (the class), at = [start, end] (default: the whole show), id, layer-mode\n"
         "(-1 none, 0 save the frame into a layer of its own, 1 load layer `layer`), layer, and segments.\n"
         "Segment targets ({ TARGET = [from, to], at = [start, end] }):\n";
-    for (const SegmentKind& k : segmentKinds()) out += "  " + std::string(k.key) + "  " + k.about + "\n";
+    auto row = [](const std::string& key, const std::string& text) {
+        return "  " + key + std::string(key.size() < 12 ? 12 - key.size() : 1, ' ') + text + "\n";
+    };
+    for (const SegmentKind& k : segmentKinds()) out += row(k.key, k.about);
     for (const EffectClass& c : effectClasses()) {
         out += "\n" + std::string(c.name) + ": " + c.about + "\n";
         for (const ParamSpec& p : c.params) {
-            std::string line = "  " + std::string(p.key) + " (" + typeName(p.type);
+            std::string type = typeName(p.type);
             if (p.type == T::Integer || (p.type == T::Number && p.max < kBig))
-                line += ", " + numberText(p.min) + ".." + numberText(p.max);
+                type += ", " + numberText(p.min) + ".." + numberText(p.max);
             const std::string d = defaultText(p);
-            line += d.empty() ? ")" : ", default " + d + ")";
-            out += line + "  " + p.about + "\n";
+            type += p.required ? ", required" : d.empty() ? "" : ", default " + d;
+            out += row(p.key, std::string(p.about) + " (" + type + ")");
         }
         if (!c.moves.empty()) {
-            out += "  segments:";
+            out += "  segments: ";
             for (SegmentTarget t : c.moves)
                 for (const SegmentKind& k : segmentKinds())
-                    if (k.target == t) out += std::string(" ") + k.key;
+                    if (k.target == t) out += std::string(t == c.moves.front() ? "" : ", ") + k.key;
             out += "\n";
         }
     }
@@ -352,21 +355,21 @@ std::string describeEffectClasses() {
 }
 
 std::string nearestName(const std::string& word, const std::vector<std::string>& candidates) {
+    // Edits (insert, delete, replace, swap two neighbours), letters compared without case.
     auto distance = [](const std::string& a, const std::string& b) {
-        std::vector<size_t> row(b.size() + 1);
-        for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-        for (size_t i = 1; i <= a.size(); ++i) {
-            size_t diagonal = row[0];
-            row[0] = i;
+        auto same = [](char x, char y) {
+            return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+        };
+        std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+        for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+        for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+        for (size_t i = 1; i <= a.size(); ++i)
             for (size_t j = 1; j <= b.size(); ++j) {
-                const size_t up = row[j];
-                const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                                  std::tolower(static_cast<unsigned char>(b[j - 1]));
-                row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-                diagonal = up;
+                d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (same(a[i - 1], b[j - 1]) ? 0 : 1)});
+                if (i > 1 && j > 1 && same(a[i - 1], b[j - 2]) && same(a[i - 2], b[j - 1]))
+                    d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
             }
-        }
-        return row[b.size()];
+        return d[a.size()][b.size()];
     };
     if (word.size() > 64) return "";
     std::string best;

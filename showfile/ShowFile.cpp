@@ -81,8 +81,8 @@ public:
         show.namedFiles.push_back(path);
         for (auto&& [key, node] : root)
             if (key != "end" && key != "music" && key != "lists" && key != "fx")
-                fail(node, "unknown key '" + std::string(key.str()) + "'" +
-                               suggestion(std::string(key.str()), {"end", "music", "lists", "fx"}));
+                fail(placeOf(key.source()), "unknown key '" + std::string(key.str()) + "'" +
+                                                suggestion(std::string(key.str()), {"end", "music", "lists", "fx"}));
         const toml::node* end = root.get("end");
         if (!end) fail(placeOf(root), "the show needs its end time: end = SECONDS");
         show.end = float(number(*end, 0, kLatestEnd, "the end time"));
@@ -98,6 +98,13 @@ public:
         if (!entries) fail(*fx, "fx is the list of effects: fx = [ { fx = \"Class\", ... }, ... ]");
         if (entries->size() > kMostEffects) fail(*fx, "more than " + std::to_string(kMostEffects) + " effects");
         for (const toml::node& entry : *entries) readEntry(entry);
+        // A loading effect reads a layer some effect saves: the savers get layers 0, 1, ... in file order.
+        int saved = 0;
+        for (const ShowEntry& e : show.entries) saved += e.layerMode == 0;
+        for (const ShowEntry& e : show.entries)
+            if (e.layerMode == 1 && e.layer >= saved)
+                fail(e.at, "layer " + std::to_string(e.layer) + " is not saved by any effect (layer-mode 0 saves layers 0.." +
+                               std::to_string(saved - 1) + " in file order)");
     }
 
     [[noreturn]] void fail(const SourcePlace& at, const std::string& what) { throw Stop{{at, what}}; }
@@ -187,11 +194,11 @@ private:
     void addFiles(const toml::node& node, ShowList& list) {
         const std::string& name = text(node, "a list's entry");
         const std::string leaf = fs::path(name).filename().string();
+        const std::string parent = fs::path(name).parent_path().string();
+        if (parent.find_first_of("*?") != std::string::npos) fail(node, "a pattern may only be in the file name");
         if (leaf.find_first_of("*?") == std::string::npos) {
             list.files.push_back(existingFile(node, "the picture"));
         } else {
-            const std::string parent = fs::path(name).parent_path().string();
-            if (parent.find_first_of("*?") != std::string::npos) fail(node, "a pattern may only be in the file name");
             const std::string dir = resolve(parent.empty() ? "." : parent);
             std::vector<std::string> found;
             std::error_code ec;

@@ -26,6 +26,7 @@ public:
     // Creates the frame (every word 0x000000FF). Called once, before any effect is added.
     void setFrameSize(uint32_t width, uint32_t height);
     void setEndTime(float end) { startTime = 0; endTime = end; }
+    float getEndTime() const { return endTime; }
     bool isRunning() const { return startTime <= time && time < endTime; }
     void setStartOffset(float offset) { startOffset = offset; }
     float useExternalTime() { externalTime = true; return startOffset; }

@@ -149,6 +149,20 @@ TEST_F(Program, VersionToolHelpAndAFolderWithoutTheShow) {
     EXPECT_NE(r.output.find("softshow: no show files in " + dir.string() + ": run `make run`"), std::string::npos) << r.output;
 }
 
+TEST_F(Program, EffectsAreListedAndABadShowFileStopsBeforeAnyFrame) {
+    const Result list = run("--effects");
+    EXPECT_EQ(list.status, 0);
+    for (const char* line : {"FillColor: fills the frame", "  texture     a 256 x 256 picture (picture \"list:index\", required)",
+                             "  segments: position, target, angles, track", "  track       [from, to]"})
+        EXPECT_NE(list.output.find(line), std::string::npos) << line << "\n" << list.output;
+    std::ofstream(dir / "bad.toml") << "end = 10\nfx = [\n  { fx = \"FillColor\", blend = 7 },\n]\n";
+    const Result r = run("--show " + (dir / "bad.toml").string() + " --frames " + (dir / "frames").string());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("softshow: " + (dir / "bad.toml").string() + ":3:31: FillColor's blend must lie in 0..2"),
+              std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(dir / "frames"));
+}
+
 TEST_F(Program, MusicThatCannotPlayEndsTheShowWithTheMessage) {
     std::ofstream(dir / "Velm_test2.mp3") << "not music at all\n";  // the decoder's cases: the music tests
     const Result r = run("--test-show --headless --data " + dir.string());

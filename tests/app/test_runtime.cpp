@@ -23,11 +23,11 @@ struct FrameLoop {
         show = buildTestShow(timeline);
     }
     ~FrameLoop() { std::fclose(log); }
-    long run(float start, std::initializer_list<WindowMessage> messages = {}) {
+    long run(float start, std::initializer_list<WindowMessage> messages = {}, const LiveControls* live = nullptr) {
         for (const WindowMessage& m : messages) display.inject(m);
         timeline.setStartOffset(start);
         clock.seek(timeline.useExternalTime());
-        return runFrameLoop(display, timeline, clock, log);
+        return runFrameLoop(display, timeline, clock, log, live);
     }
     std::string logText() {
         std::rewind(log);
@@ -67,6 +67,34 @@ TEST(FrameLoop, UpWritesTheTimeOfThePreviousFrame) {
     EXPECT_EQ(loop.logText(), "10.00\n10.50\n11.00\n");
 }
 
+TEST(FrameLoop, ALoopReplaysItsRangeAndAReplacedShowIsDrawnEvenWhilePaused) {
+    FrameLoop loop;
+    std::vector<float> times;
+    LiveControls live;
+    live.loopFrom = 1.0f, live.loopTo = 1.5f;
+    live.beforeFrame = [&](DisplayWindow&) {
+        times.push_back(loop.timeline.getTime());
+        if (times.size() == 13) closeRequest = 1;
+        return false;
+    };
+    EXPECT_EQ(loop.run(1.0f, {}, &live), 13);  // the pass that asks to close still draws
+    // times[k] is the time of the frame before pass k: 1.0 .. 1.4, then back to 1.0 (the clock sought there).
+    const std::vector<float> expected = {0, 1, 1.1f, 1.2f, 1.3f, 1.4f, 1, 1.1f, 1.2f, 1.3f, 1.4f, 1, 1.1f};
+    ASSERT_EQ(times.size(), expected.size());
+    for (size_t k = 1; k < times.size(); ++k) EXPECT_NEAR(times[k], expected[k], 1e-4) << k;
+
+    // Paused, nothing is drawn until the show is replaced; then the same time is drawn once more.
+    FrameLoop paused;
+    int calls = 0;
+    LiveControls reload;
+    reload.beforeFrame = [&](DisplayWindow&) {
+        if (++calls == 5) closeRequest = 1;
+        return calls == 3;
+    };
+    EXPECT_EQ(paused.run(20.0f, {{WindowMessage::KeyDown, kKeySpace}}, &reload), 2);  // 20.0, then the redraw
+    EXPECT_NEAR(paused.timeline.getTime(), 20.0f, 1e-4);
+}
+
 namespace {
 bool parse(std::initializer_list<const char*> args, Options& o, std::string& error) {
     std::vector<const char*> argv{"softshow"};
@@ -94,6 +122,11 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(s.mode, RunMode::Shot);
     EXPECT_EQ(s.shotFile, "x.png");
     EXPECT_EQ(std::tie(s.shotTime, s.fps, s.from), std::make_tuple(5.0, 60.0, 0.0));  // 60 fps from 0 by default
+    Options l;
+    ASSERT_TRUE(parse({"--show", "a.toml", "--loop", "10:12.5", "--headless"}, l, error)) << error;
+    EXPECT_EQ(std::tie(l.showFile, l.loopFrom, l.loopTo, l.start), std::make_tuple("a.toml", 10.0, 12.5, 10.0));
+    ASSERT_TRUE(parse({"--effects"}, l, error));
+    EXPECT_EQ(l.mode, RunMode::Effects);
 }
 
 TEST(CommandLine, BadArgumentsAreNamed) {
@@ -123,7 +156,10 @@ TEST(CommandLine, BadArgumentsAreNamed) {
         {{"--spectrum", "1e308"}, "--spectrum"}, {{"--shot", "1", "a.png", "--from", "-0.5"}, "--from"},
         {{"--fps", "0.5", "--headless"}, "--fps: from 1 to 1000"}, {{"--fps", "1001", "--headless"}, "--fps"},
         {{"--max-image-memory", "0"}, "--max-image-memory: a whole number from 1 to 1048576"},
-        {{"--max-image-memory", "1e20"}, "--max-image-memory"}, {{"--start\n1e-0"}, "unknown argument '--start\\x0A1e-0'"}, {{"--max-image-memory", "2.5"}, "--max-image-memory"},
+        {{"--max-image-memory", "1e20"}, "--max-image-memory"},
+        {{"--loop", "5"}, "--loop: A:B"}, {{"--loop", "5:4"}, "--loop: B must be after A"},
+        {{"--loop", "1:200"}, "--loop: a show time"}, {{"--loop", "1:2", "--start", "3"}, "--start must lie within --loop"},
+        {{"--loop", "1:2", "--bench"}, "--loop only applies to live runs"}, {{"--show", "a", "--test-show"}, "--show and --test-show"}, {{"--start\n1e-0"}, "unknown argument '--start\\x0A1e-0'"}, {{"--max-image-memory", "2.5"}, "--max-image-memory"},
     };
     for (const Case& c : cases) {
         Options o;

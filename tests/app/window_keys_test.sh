@@ -7,6 +7,8 @@
 #     and the process uses (almost) no processor time; Space resumes; F11 covers the screen with the frame
 #     as large as fits, centred, black bars; SIGTERM then ends the show as Escape does (status 0).
 #  3. SIGTERM ends a program waiting in a message box at once (status 143).
+#  4. live reload: a show file whose fill colour is rewritten shows the new colour within a second while
+#     the show time goes on; a broken rewrite keeps the show running and puts the error in the title.
 # Usage: window_keys_test.sh SOFTSHOW WINDOW_SHOT. Exits 77 (skipped) only when Xvfb cannot run here.
 set -u
 exe=$1
@@ -93,6 +95,42 @@ xwd -silent -id "$wid" >"$work/d.xwd"
 kill -TERM "$show_pid"  # while the show runs: it ends as after Escape
 finish
 [ "$status" -eq 0 ] || fail "exit status $status after SIGTERM during the show"
+
+# 4. Live reload of a show file (no music: the show time follows the wall clock).
+mkdir "$work/live"
+show_file() {  # writes the show file atomically, as editors do
+  printf 'end = 120\nfx = [\n  { fx = "FillColor", color = %s },\n]\n' "$1" >"$work/live/new.toml"
+  mv "$work/live/new.toml" "$work/live/show.toml"
+}
+centre() { xwd -silent -id "$wid" >"$work/live.xwd"; "$shot" centre "$work/live.xwd"; }
+show_file 0xC02010
+start --show "$work/live/show.toml" --data "$work/live" --scale 1
+[ "$(centre)" = "C02010" ] || fail "the show file's colour is not on screen: $(centre)"
+xdotool key Up; sleep 0.5
+show_file 0x20C040
+seen=""
+for _ in $(seq 10); do sleep 0.1; [ "$(centre)" = "20C040" ] && { seen=yes; break; }; done
+[ -n "$seen" ] || fail "the rewritten colour did not appear within a second: $(centre)"
+xdotool key Up; sleep 0.3
+marks=$(tr '\n' ' ' <"$work/live/synch.txt")
+awk '{ t[NR] = $1 } END { exit !(NR == 2 && t[2] > t[1] + 0.3) }' "$work/live/synch.txt" ||
+  fail "the show time did not go on over the reload (marks: $marks)"
+printf 'end = 120\nfx = [\n  { fx = "FillColor", color = "green" },\n]\n' >"$work/live/show.toml"
+sleep 1
+title=$(xdotool getwindowname "$wid")
+case "$title" in
+  "SoftShow: $work/live/show.toml:3:31: FillColor's color must be a colour 0xRRGGBB") ;;
+  *) fail "the title does not name the error: '$title'" ;;
+esac
+kill -0 "$show_pid" 2>/dev/null || fail "a broken show file stopped the show"
+[ "$(centre)" = "20C040" ] || fail "the last good show is not playing on: $(centre)"
+show_file 0x3050F0; sleep 1
+[ "$(centre)" = "3050F0" ] || fail "the mended show file did not play: $(centre)"
+[ "$(xdotool getwindowname "$wid")" = "SoftShow" ] || fail "the title still shows an error once mended"
+xdotool key Escape
+finish
+[ "$status" -eq 0 ] || fail "exit status $status after Escape in the live show"
+echo "live reload: marks $marks"
 
 # 3. Music that cannot be decoded: the program waits in the "Bass error!" box.
 mkdir "$work/badmusic"

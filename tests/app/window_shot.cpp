@@ -3,6 +3,7 @@
 //   window_shot box DUMP            prints "X Y W H" of the pixels that are not black
 //   window_shot scaled DUMP PNG     exit 0 when DUMP is PNG enlarged by a whole factor, nearest-neighbour
 //   window_shot same DUMP DUMP      exit 0 when both dumps hold the same picture
+//   window_shot centre DUMP         prints the colour at the middle as RRGGBB
 #include <stb/stb_image.h>
 
 #include <cstdio>
@@ -61,6 +62,11 @@ int main(int argc, char** argv) {
     }
     if (mode == "size") {
         std::printf("%d %d\n", dump.w, dump.h);
+        return 0;
+    }
+    if (mode == "centre") {
+        if (dump.rgb.empty()) return 2;
+        std::printf("%06X\n", dump.rgb[size_t(dump.h / 2) * size_t(dump.w) + size_t(dump.w / 2)]);
         return 0;
     }
     if (mode == "box") {
