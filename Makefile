@@ -54,7 +54,7 @@ sanitize-show:
 fuzz: deps
 	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DSOFTSHOW_FUZZ=ON \
 		-DSOFTSHOW_TESTS=OFF -DSOFTSHOW_BENCHMARKS=OFF >/dev/null
-	@cmake --build build-fuzz -j $(JOBS) --target fuzz_image fuzz_3ds fuzz_mp3 fuzz_command_line
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_image fuzz_3ds fuzz_mp3 fuzz_command_line fuzz_show_file
 	@scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 clean:

@@ -34,6 +34,7 @@
 #include "platform/PngWriter.h"
 #include "scene3d/FX_3ds.h"
 #include "scene3d/Mesh.h"
+#include "showfile/EffectRegistry.h"
 #include "timeline/Timeline.h"
 #include "tools/assetgen/SineTableFile.h"
 #include "tools/assetgen/ThreeDsWriter.h"
@@ -97,9 +98,6 @@ struct Entry {
     std::function<std::vector<std::unique_ptr<Effect>>(Assets&)> build;
     bool overPicture = true;  // over the moving test picture, else over a dark fill
 };
-
-// Effects of the library that draw nothing: listed once, not rendered.
-constexpr const char* kPlaceholders[] = {"FX_SpriteRotate", "FX_DiscoMosaic"};
 
 template <class T, class... Args>
 std::unique_ptr<Effect> make(Args&&... args) {
@@ -259,6 +257,19 @@ std::vector<Entry> entries() {
     };
 }
 
+// The class of a gallery entry ("FX_3ds (flat)" is 3ds) as the show-file registry describes it: its
+// line and its parameters with their defaults.
+std::string classNotes(const std::string& entry) {
+    const EffectClass* c = findEffectClass(entry.substr(0, entry.find(' ')));
+    if (!c) return "";
+    std::string notes = "<br><small>show files: fx = \"" + std::string(c->name) + "\": " + c->about;
+    for (const ParamSpec& p : c->params) {
+        const std::string d = defaultText(p);
+        notes += std::string("; ") + p.key + (d.empty() ? "" : " = " + d);
+    }
+    return notes + "</small>";
+}
+
 std::string fileName(const std::string& entry, float t) {
     std::string base;
     for (char c : entry) {
@@ -375,7 +386,8 @@ int writeGallery(const std::string& dir) {
             timeline.addEffect(e.get());
         }
         std::vector<std::string> paths;
-        html << "<tr><td><b>" << entry.name << "</b><br>" << entry.about << "</td><td><img class=\"before\" src=\""
+        html << "<tr><td><b>" << entry.name << "</b><br>" << entry.about << classNotes(entry.name)
+             << "</td><td><img class=\"before\" src=\""
              << (entry.overPicture ? "before-picture.png" : "before-dark.png") << "\" alt=\"before\">";
         for (float t : kShots) {
             paths.push_back((fs::path(dir) / fileName(entry.name, t)).string());
@@ -386,7 +398,8 @@ int writeGallery(const std::string& dir) {
         written += int(paths.size());
     }
     html << "</table>\n<p>Placeholders in the library that draw nothing:";
-    for (const char* name : kPlaceholders) html << " " << name;
+    for (const EffectClass& c : effectClasses())
+        if (c.drawsNothing) html << " FX_" << c.name;
     html << ".</p>\n</body></html>\n";
     std::printf("gallery: %d pictures and index.html in %s\n", written, dir.c_str());
     return html ? 0 : 1;

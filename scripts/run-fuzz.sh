@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build=$1 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(image 3ds mp3 command_line)
+[ ${#targets[@]} -gt 0 ] || targets=(image 3ds mp3 command_line show_file)
 
 mkdir -p "$build/findings"
 for t in "${targets[@]}"; do

@@ -7,7 +7,8 @@
 // that --data names), so a show kept elsewhere can use the generated show's pictures.
 //
 // Limits, so that a hostile file cannot exhaust memory: the file at most 1 MiB, 256 image lists of at most
-// 10,000 files (20,000 in all), 10,000 effects, 1,000 segments an effect and 100,000 in all.
+// 10,000 files (20,000 in all; their pixels within the picture budget), 500 effects (each owns a
+// frame-sized buffer, so they take at least 384 MiB), 1,000 segments an effect and 100,000 in all.
 #pragma once
 
 #include <map>

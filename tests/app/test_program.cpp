@@ -230,7 +230,8 @@ TEST_F(Program, GalleryWritesEveryEffectAndAnIndex) {
     for (const auto& e : fs::directory_iterator(dir / "gallery")) pngs += e.path().extension() == ".png";
     EXPECT_EQ(pngs, 28 * 3 + 2);  // 28 rows, two "before" pictures
     for (const char* name : {"FX_Blur", "FX_Sticks", "FX_3ds (wireframe)", "FX_GridExpander (tunnel)", "fx-fractal-04.0.png",
-                             "before-picture.png", "draw nothing: FX_SpriteRotate FX_DiscoMosaic"})
+                             "before-picture.png", "draw nothing: FX_DiscoMosaic FX_SpriteRotate",
+                             "show files: fx = \"Blur\": box blur of the frame; radius = 4"})
         EXPECT_NE(html.str().find(name), std::string::npos) << name;
     EXPECT_EQ(picture(dir / "gallery" / "fx-2dtunnel-01.0.png").size(), 512u * 384u);
 }

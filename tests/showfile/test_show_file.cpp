@@ -143,6 +143,8 @@ TEST_F(ShowFolder, BadFilesNameThePlaceAndWhatIsWrong) {
         {head + "fx = [{ fx = \"Noise\", segments = [{ amount = [0, 70000], at = [0, 1] }] }]",
          "4:50: the amount segment's value must lie in 0..65535"},
         {head + "fx = { fx = \"Zoom\" }", "4:6: fx is the list of effects"},
+        {"end = 10 \xC3\xA9", "1:10: a character outside ASCII stands outside a string or a comment"},
+        {"end = 10\nfx = [n\n]", "2:8: Error while parsing floating-point: expected 'nan', saw 'n\\x0A'"},
         {head + "fx = [{ fx = \"FrameBuffer\", layer-mode = 1, layer = 0 }]", "4:7: layer 0 is not saved by any effect"},
     };
     for (const auto& [text, expected] : cases) {
@@ -156,14 +158,14 @@ TEST_F(ShowFolder, BadFilesNameThePlaceAndWhatIsWrong) {
 
 TEST_F(ShowFolder, LimitsHoldAgainstHostileFiles) {
     std::string many = "end = 10\nfx = [\n";
-    for (int k = 0; k <= 10000; ++k) many += "{fx=\"Zoom\"},\n";
+    for (int k = 0; k <= 500; ++k) many += "{fx=\"Zoom\"},\n";
     many += "]\n";
     std::string huge = "end = 10\n# " + std::string(1 << 20, 'x') + "\n";
     std::string segments = "end = 10\nfx = [{ fx = \"Noise\", segments = [";
     for (int k = 0; k <= 1000; ++k) segments += "{amount=[0,1],at=[0,1]},";
     segments += "] }]\n";
     const std::pair<std::string, std::string> cases[] = {
-        {many, "2:6: more than 10000 effects"},
+        {many, "2:6: more than 500 effects"},
         {huge, "show.toml: larger than 1 MiB; not a show file"},
         {segments, "more than 1000 segments in one effect"},
     };
