@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/VideoExport.h"
+#include "showfile/ShowFile.h"
 
 const char* const kUsage =
     "usage: softshow [options]\n"
@@ -289,26 +290,10 @@ bool parseArguments(int argc, const char* const* argv, Options& o, std::string& 
     return true;
 }
 
-// Arguments are quoted in errors as given; control characters in them are shown as \xNN, so an error
-// stays one line on the terminal.
-std::string printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= 0x20 && c != 0x7F) {
-            out += char(c);
-        } else {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            out += escaped;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 bool parseCommandLine(int argc, const char* const* argv, Options& o, std::string& error) {
     if (parseArguments(argc, argv, o, error)) return true;
-    error = printable(error);
+    error = oneLine(error);  // arguments are quoted as given
     return false;
 }

@@ -454,13 +454,9 @@ ShowProblem wholeFileProblem(const std::string& path, const std::string& what) {
 
 }  // namespace
 
-std::string ShowProblem::text() const {
-    // Names and values quoted from the file may hold control characters: shown as \xNN, one line.
-    std::string line = at.file + ":";
-    if (at.line > 0) line += std::to_string(at.line) + ":" + std::to_string(at.column) + ":";
-    line += " " + what;
+std::string oneLine(const std::string& text) {
     std::string out;
-    for (unsigned char c : line) {
+    for (unsigned char c : text) {
         if (c >= 0x20 && c != 0x7F) {
             out += char(c);
         } else {
@@ -470,6 +466,13 @@ std::string ShowProblem::text() const {
         }
     }
     return out;
+}
+
+std::string ShowProblem::text() const {
+    // Names and values quoted from the file may hold control characters.
+    std::string line = at.file + ":";
+    if (at.line > 0) line += std::to_string(at.line) + ":" + std::to_string(at.column) + ":";
+    return oneLine(line + " " + what);
 }
 
 bool parseShowText(const std::string& text, const std::string& path, ShowFile& show, ShowProblem& error) {

@@ -26,6 +26,9 @@ struct SourcePlace {
     int line = 0, column = 0;
 };
 
+// `text` with every control character shown as \xNN: a message quoting what a user wrote stays one line.
+std::string oneLine(const std::string& text);
+
 // An error or warning about a show file: "FILE:LINE:COLUMN: what" (no place: "FILE: what").
 struct ShowProblem {
     SourcePlace at;
