@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "app/Runtime.h"
+#include "effects/filters/FX_FillColor.h"
 #include "effects/filters/FX_Noise.h"
 #include "effects/filters/FX_RadialBlur.h"
 #include "effects/generators/FX_GridExpander.h"
@@ -260,6 +261,77 @@ TEST_F(InShow, MusicIsLongEnoughAndItsAccentsFallOnTheFlashes) {
         EXPECT_NEAR(at, flash, 0.02) << "flash at " << flash;
         EXPECT_GT(best, 2.0) << "flash at " << flash;
     }
+}
+
+// The city's camera flies between the towers and over them, never through one: at every frame of its
+// path the eye stays at least 30 units outside every tower.
+TEST_F(InShow, TheCityCameraNeverEntersABuilding) {
+    Scene scene;
+    SceneReader reader;
+    ASSERT_TRUE(reader.openScene("data/hollin/demo013.3ds"));
+    reader.setDirectory("data/hollin/demo013.3ds");
+    reader.openLog("", &scene);
+    reader.readAll();
+    std::vector<std::pair<Vector3, Vector3>> towers;
+    for (const auto& m : scene.meshes) {
+        if (m->name.rfind("tower", 0) != 0) continue;
+        Vector3 lo = m->fileVertices[0].position, hi = lo;
+        for (const Vertex& v : m->fileVertices) {
+            lo = {std::min(lo.x, v.position.x), std::min(lo.y, v.position.y), std::min(lo.z, v.position.z)};
+            hi = {std::max(hi.x, v.position.x), std::max(hi.y, v.position.y), std::max(hi.z, v.position.z)};
+        }
+        towers.emplace_back(lo, hi);
+    }
+    ASSERT_EQ(towers.size(), 25u);
+    ASSERT_EQ(scene.keyframers.size(), 1u);
+    KeyframeNode* camera = nullptr;
+    for (auto& n : scene.keyframers[0]->nodes)
+        if (n->type == KeyframeNode::Camera) camera = n.get();
+    ASSERT_NE(camera, nullptr);
+    float nearest = 1e9f;
+    for (uint32_t frame = 0; frame <= scene.keyframers[0]->endFrame; ++frame) {
+        const Vector3 eye = camera->evaluatePosition(float(frame));
+        for (const auto& [lo, hi] : towers) {
+            const float dx = std::max({lo.x - eye.x, 0.0f, eye.x - hi.x}), dy = std::max({lo.y - eye.y, 0.0f, eye.y - hi.y});
+            const float dz = std::max({lo.z - eye.z, 0.0f, eye.z - hi.z});
+            nearest = std::min(nearest, std::sqrt(dx * dx + dy * dy + dz * dz));
+        }
+    }
+    EXPECT_GE(nearest, 30.0f);
+}
+
+// A viewer sees white only on the flashes: outside the windows of the fills that add or subtract a light
+// colour, no more than 0.3 s in a row of frames whose mean luma (0.299 R + 0.587 G + 0.114 B) passes 200,
+// over the whole show at 10 frames a second.
+TEST_F(InShow, BrightFramesComeOnlyWithTheFlashes) {
+    Timeline timeline(1u);
+    ShowContent show = loadShowFile(timeline);
+    timeline.useExternalTime();
+    MusicPlayer music(MusicOutput::None);
+    music.load("Velm_test2.mp3");
+    timeline.setSpectrumSource(&music);
+    auto light = [](uint32_t c) { return (c >> 16 & 255) >= 0xC0 && (c >> 8 & 255) >= 0xC0 && (c & 255) >= 0x60; };
+    std::vector<std::pair<float, float>> flashes;
+    for (const auto& e : show.effects)
+        if (dynamic_cast<const FX_FillColor*>(e.get()) && e->blendMode != 0)
+            for (const auto& s : e->colorSegments)
+                if (light(s.from.packed) || light(s.to.packed)) flashes.emplace_back(e->startTime, e->endTime);
+    EXPECT_EQ(flashes.size(), 12u);  // eleven flashes and the fade to white before the end card
+    std::string runs;
+    int run = 0;
+    for (long k = 0; k <= 1220; ++k) {
+        const float t = offlineFrameTime(0, 10, k);
+        const PixelArray& f = timeline.renderFrame(t);
+        double sum = 0;
+        for (uint32_t i = 0; i < f.size; ++i) {
+            const uint32_t p = f.pixels[i];
+            sum += 0.299 * (p >> 16 & 255) + 0.587 * (p >> 8 & 255) + 0.114 * (p & 255);
+        }
+        const bool flash = std::any_of(flashes.begin(), flashes.end(), [t](auto w) { return t >= w.first && t < w.second; });
+        run = sum / f.size > 200 && !flash ? run + 1 : 0;
+        if (run == 4) runs += " " + std::to_string(t);  // the fourth bright frame in a row: 0.4 s
+    }
+    EXPECT_EQ(runs, "") << "bright for 0.4 s or more outside the flashes, ending at these times";
 }
 
 // Reference frames: SHA-256 of the raw frame words at times covering every phase, rendered offline at

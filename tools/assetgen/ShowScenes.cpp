@@ -127,6 +127,43 @@ Canvas checker() {
     return c;
 }
 
+// A tower's facade at night: 4 x 4 window bays in a 90-unit block (the texture repeats up the tower),
+// some windows lit warm, the rest dim, on dark concrete with darker floor lines.
+Canvas nightFacade() {
+    Canvas c(128, 128, argb(255, 22, 24, 34));
+    Dice d(1313);
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 4; ++col) {
+            const int lit = d.below(10);
+            const uint32_t glass = lit < 4   ? argb(255, 235, 190, 110)
+                                   : lit < 5 ? argb(255, 150, 190, 230)
+                                             : argb(255, 40, 46, 70);
+            c.rect(col * 32 + 7, row * 32 + 6, col * 32 + 25, row * 32 + 24, glass);
+        }
+    for (int k = 0; k < 128; k += 32) c.rect(0, k, 128, k + 3, argb(255, 12, 12, 18));
+    return c;
+}
+
+// The dusk sky round the city: deep blue overhead to a warm glow at the horizon (the bottom rows), a few stars.
+Canvas duskSky() {
+    Canvas c(128, 128);
+    for (int y = 0; y < 128; ++y) {
+        const double t = y / 127.0, glow = t * t * t;
+        c.rect(0, y, 128, y + 1, argb(255, int(12 + 170 * glow), int(14 + 70 * glow), int(40 + 40 * glow)));
+    }
+    Dice d(99);
+    for (int k = 0; k < 40; ++k) c.disc(d.unit() * 128, d.unit() * 60, 0.5, argb(255, 200, 205, 230), 0.7);
+    return c;
+}
+
+// A box whose sides repeat the texture every `repeat` units of height (the top and bottom map it once).
+tds::MeshData tiledBox(const std::string& name, Vector3 a, Vector3 b, const std::string& material, double repeat) {
+    tds::MeshData m = tds::texturedBox(name, a, b, material);
+    const float v = float((b.z - a.z) / repeat);
+    for (size_t side = 2; side < 6; ++side) m.mapping[side * 4 + 2].y = v, m.mapping[side * 4 + 3].y = v;
+    return m;
+}
+
 bool save(const std::string& dir, const std::string& file, const tds::SceneData& s, std::string& reason) {
     fs::create_directories(fs::path(dir) / fs::path(file).parent_path());
     return tds::write3dsFile((fs::path(dir) / file).string(), s, reason);
@@ -162,22 +199,33 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
         !save(dir, "data/scene/cube2/cube2.3ds", cube, reason))
         return false;
 
-    // A flat-lit city of towers with white landmarks, flown round and through.
+    // A city at dusk: towers with lit windows under a sky that closes the view all round, white beacons
+    // on some roofs reading as lights. The camera comes in high, flies down the avenue between the second
+    // and third columns of towers (x = 110, 65 units from the faces either side) and climbs out over the
+    // roofs; it never passes through a building.
     tds::SceneData city;
-    city.materials = {{"concrete", 1, ""}, {"marker", 2, ""}};
+    city.materials = {{"facade", 3, "facade.png"}, {"sky", 3, "sky.png"}, {"beacon", 2, ""}};
+    city.meshes.push_back(tiledBox("sky", {-2600, -2600, -40}, {2600, 2600, 1800}, "sky", 1840));
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 5; ++j) {
             const double x = (i - 2) * 220.0, y = (j - 2) * 220.0;
             const double h = 90 + 70 * ((i * 7 + j * 3) % 5);
-            const bool landmark = (i + j) % 4 == 0;
-            city.meshes.push_back(tds::texturedBox("tower" + std::to_string(i * 5 + j), {float(x - 45), float(y - 45), 0},
-                                      {float(x + 45), float(y + 45), float(h)}, landmark ? "marker" : "concrete"));
+            const std::string n = std::to_string(i * 5 + j);
+            city.meshes.push_back(tiledBox("tower" + n, {float(x - 45), float(y - 45), 0}, {float(x + 45), float(y + 45), float(h)},
+                                           "facade", 90));
+            if ((i + j) % 4 == 0)
+                city.meshes.push_back(tds::texturedBox("beacon" + n, {float(x - 4), float(y - 4), float(h)},
+                                                       {float(x + 4), float(y + 4), float(h + 50)}, "beacon"));
         }
     city.lights = {{"sun", {300, -300, 800}}};
     flight(city,
-           {key(0, {-900, -900, 420}), key(120, {0, -700, 260}), key(240, {700, -300, 160}), key(360, {500, 500, 200}),
-            key(480, {-200, 300, 140}), key(540, {-700, -200, 300})},
-           {key(0, {0, 0, 60}), key(180, {200, 0, 80}), key(360, {0, 100, 60}), key(540, {-100, 0, 100})}, 540);
+           {key(0, {-900, -1100, 520}), key(90, {-300, -850, 300}), key(180, {110, -650, 120}), key(270, {110, -100, 90}),
+            key(360, {110, 450, 110}), key(450, {500, 850, 380}), key(540, {-250, 950, 600})},
+           {key(0, {0, 0, 100}), key(180, {110, 0, 100}), key(270, {110, 400, 100}), key(360, {110, 900, 150}),
+            key(450, {0, 0, 150}), key(540, {0, 0, 100})},
+           540);
+    if (!texture(dir, "data/hollin/facade.png", nightFacade(), reason) || !texture(dir, "data/hollin/sky.png", duskSky(), reason))
+        return false;
     if (!save(dir, "data/hollin/demo013.3ds", city, reason)) return false;
 
     // Pyramids on textured ground, a star drawn edge by edge above them.
