@@ -77,10 +77,14 @@ int Canvas::textWidth(const Font& font, const std::string& s, double size) const
     return int(std::ceil(w));
 }
 
-int Canvas::text(const Font& font, const std::string& s, double size, int x, int y, uint32_t colour) {
+int Canvas::text(const Font& font, const std::string& s, double size, int x, int y, uint32_t colour, uint32_t outline,
+                 double outlineRadius) {
     if (!font.ok()) return 0;
     auto* f = reinterpret_cast<const stbtt_fontinfo*>(font.info.data());
     const float scale = stbtt_ScaleForPixelHeight(f, float(size));
+    // The coverage of the type over the whole canvas, so the outline can be grown from it.
+    std::vector<uint8_t> cover(px.size(), 0);
+    int left = width, top = height, right = -1, bottom = -1;  // the covered box
     double pen = x;
     std::vector<unsigned char> glyph;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -93,19 +97,43 @@ int Canvas::text(const Font& font, const std::string& s, double size, int x, int
             glyph.assign(size_t(gw) * size_t(gh), 0);
             stbtt_MakeCodepointBitmapSubpixel(f, glyph.data(), gw, gh, gw, scale, scale, shift, 0, c);
             for (int gy = 0; gy < gh; ++gy)
-                for (int gx = 0; gx < gw; ++gx)
-                    blend(int(std::floor(pen)) + x0 + gx, y + y0 + gy, colour, glyph[size_t(gy * gw + gx)] / 255.0);
+                for (int gx = 0; gx < gw; ++gx) {
+                    const int px_ = int(std::floor(pen)) + x0 + gx, py = y + y0 + gy;
+                    if (px_ < 0 || py < 0 || px_ >= width || py >= height) continue;
+                    uint8_t& k = cover[size_t(py) * size_t(width) + size_t(px_)];
+                    k = std::max(k, glyph[size_t(gy * gw + gx)]);
+                    left = std::min(left, px_), right = std::max(right, px_), top = std::min(top, py), bottom = std::max(bottom, py);
+                }
         }
         int advance, bearing;
         stbtt_GetCodepointHMetrics(f, c, &advance, &bearing);
         pen += advance * scale;
         if (i + 1 < s.size()) pen += scale * stbtt_GetCodepointKernAdvance(f, c, (unsigned char)s[i + 1]);
     }
+    if (outlineRadius > 0) {
+        const int r = int(std::ceil(outlineRadius));
+        const double reach = (outlineRadius + 0.5) * (outlineRadius + 0.5);
+        for (int py = std::max(0, top - r); py <= std::min(height - 1, bottom + r); ++py)
+            for (int px_ = std::max(0, left - r); px_ <= std::min(width - 1, right + r); ++px_) {
+                uint8_t grown = 0;
+                for (int dy = -r; dy <= r; ++dy)
+                    for (int dx = -r; dx <= r; ++dx) {
+                        const int sx = px_ + dx, sy = py + dy;
+                        if (dx * dx + dy * dy > reach || sx < 0 || sy < 0 || sx >= width || sy >= height) continue;
+                        grown = std::max(grown, cover[size_t(sy) * size_t(width) + size_t(sx)]);
+                    }
+                if (grown) blend(px_, py, outline, grown / 255.0);
+            }
+    }
+    for (int py = std::max(0, top); py <= bottom; ++py)
+        for (int px_ = std::max(0, left); px_ <= right; ++px_)
+            if (const uint8_t k = cover[size_t(py) * size_t(width) + size_t(px_)]) blend(px_, py, colour, k / 255.0);
     return int(pen) - x;
 }
 
-void Canvas::textCentred(const Font& font, const std::string& s, double size, int y, uint32_t colour) {
-    text(font, s, size, (width - textWidth(font, s, size)) / 2, y, colour);
+void Canvas::textCentred(const Font& font, const std::string& s, double size, int y, uint32_t colour, uint32_t outline,
+                         double outlineRadius) {
+    text(font, s, size, (width - textWidth(font, s, size)) / 2, y, colour, outline, outlineRadius);
 }
 
 namespace {

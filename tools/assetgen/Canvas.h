@@ -40,10 +40,14 @@ public:
     void disc(double cx, double cy, double r, uint32_t colour, double softness = 1.5);
     void line(double x0, double y0, double x1, double y1, double thickness, uint32_t colour);
     void verticalGradient(uint32_t top, uint32_t bottom);
-    // Text of pixel height `size`, its left end at x, baseline at y; returns the width drawn.
-    int text(const Font& font, const std::string& s, double size, int x, int y, uint32_t colour);
+    // Text of pixel height `size`, its left end at x, baseline at y; returns the width drawn. With an
+    // outline colour, the type is first drawn grown by `outlineRadius` pixels in that colour (a round
+    // pen: every pixel within the radius of the type is covered), then the type over it.
+    int text(const Font& font, const std::string& s, double size, int x, int y, uint32_t colour,
+             uint32_t outline = 0, double outlineRadius = 0);
     int textWidth(const Font& font, const std::string& s, double size) const;
-    void textCentred(const Font& font, const std::string& s, double size, int y, uint32_t colour);
+    void textCentred(const Font& font, const std::string& s, double size, int y, uint32_t colour, uint32_t outline = 0,
+                     double outlineRadius = 0);
 
     bool writePng(const std::string& path) const;
     bool writeJpeg(const std::string& path, int quality) const;

@@ -13,6 +13,10 @@ namespace {
 const char* const kBold = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 const char* const kRegular = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
+// Light type wears a dark outline this wide, so it reads over whatever the show draws under it.
+const uint32_t kInk = 0xFF08080Eu;
+constexpr double kOutline = 2.5;
+
 struct Writer {
     std::string dir, reason;
     bool ok = true;
@@ -61,11 +65,12 @@ Canvas interlace(int darkness, int period) {
 // A picture that is transparent except for its art, for the opacity blend.
 Canvas clear() { return Canvas(512, 384, 0x00000000u); }
 
+// A title and its subtitle, the title's baseline at y. Titles that share the screen stand at different y.
 Canvas titleText(const Font& bold, const Font& regular, const std::string& big, const std::string& small,
-                 uint32_t colour) {
+                 uint32_t colour, int y = 210) {
     Canvas c = clear();
-    c.textCentred(bold, big, 64, 210, colour);
-    c.textCentred(regular, small, 22, 250, argb(230, 220, 220, 230));
+    c.textCentred(bold, big, 64, y, colour, kInk, kOutline);
+    c.textCentred(regular, small, 26, y + 42, argb(255, 240, 240, 245), kInk, kOutline);
     return c;
 }
 
@@ -75,43 +80,52 @@ Canvas card(const Font& bold, const Font& regular, const std::string& heading, c
     c.rect(56, 84, 456, 300, argb(200, 10, 12, 20));
     c.rect(56, 84, 456, 90, accent);
     c.rect(56, 294, 456, 300, accent);
-    c.textCentred(bold, heading, 30, 136, accent | 0xFF000000u);
+    c.textCentred(bold, heading, 30, 136, accent | 0xFF000000u, kInk, kOutline);
     int y = 180;
     for (const std::string& l : lines) {
-        c.textCentred(regular, l, 22, y, argb(255, 235, 235, 240));
+        c.textCentred(regular, l, 22, y, argb(255, 235, 235, 240), kInk, kOutline);
         y += 32;
     }
     return c;
 }
 
+// A scrolling card, added to the frame (so light type on black, no outline: black adds nothing). All its
+// type stands in the top 300 rows: as the script scrolls it, the rows below stay clear of the overlay
+// words at the bottom of the city and of the end card.
 Canvas scroller(const Font& bold, const Font& regular, const std::vector<std::pair<std::string, std::string>>& rows) {
     Canvas c(512, 768);
     int y = 60;
     for (const auto& [heading, text] : rows) {
         if (!heading.empty()) {
-            c.textCentred(bold, heading, 30, y, argb(255, 255, 200, 90));
-            y += 40;
+            c.textCentred(bold, heading, 34, y, argb(255, 255, 210, 110));
+            y += 44;
         }
         if (!text.empty()) {
-            c.textCentred(regular, text, 22, y, argb(255, 210, 220, 255));
-            y += 34;
+            c.textCentred(regular, text, 26, y, argb(255, 225, 232, 255));
+            y += 38;
         }
         y += 22;
     }
     return c;
 }
 
-// The tunnel texture: 256 x 256, seamless both ways (u runs along the tunnel, v round it).
+// The tunnel texture: 256 x 256, seamless both ways (u runs along the tunnel, v round it): every term is
+// periodic in 256. The panel joints are soft grooves about six texels wide, not one-texel lines, so the
+// grid of the tunnel does not alias into jagged black steps.
 Canvas tunnelTexture() {
     Canvas c(256, 256);
     const double tau = 6.283185307179586;
+    auto groove = [](int t) {  // 1 on a joint (every 32 texels), falling smoothly to 0 away from it
+        const double d = std::min(t % 32, 32 - t % 32);
+        return std::exp(-(d * d) / 6.0);
+    };
     for (int v = 0; v < 256; ++v)
         for (int u = 0; u < 256; ++u) {
             const double a = std::sin(u * tau / 64) * 0.5 + 0.5, b = std::sin(v * tau / 32 + std::sin(u * tau / 128) * 2) * 0.5 + 0.5;
-            const bool seam = (u % 32) < 2 || (v % 32) < 2;
             const double glow = 0.35 + 0.65 * a * b;
-            int r = int(40 + 200 * glow * (0.6 + 0.4 * std::sin(v * tau / 256))), g = int(30 + 120 * glow), bl = int(90 + 160 * b);
-            if (seam) r /= 3, g /= 3, bl /= 3;
+            const double shade = 1.0 - 0.6 * std::max(groove(u), groove(v));
+            const int r = int((40 + 200 * glow * (0.6 + 0.4 * std::sin(v * tau / 256))) * shade);
+            const int g = int((30 + 120 * glow) * shade), bl = int((90 + 160 * b) * shade);
             c.at(u, v) = argb(255, r, g, bl);
         }
     return c;
@@ -120,7 +134,7 @@ Canvas tunnelTexture() {
 Canvas flash(const Font& bold, const std::string& word, uint32_t background) {
     Canvas c(512, 384, background);
     for (int y = 0; y < 384; y += 24) c.rect(0, y, 512, y + 12, background ^ 0x00101010u);
-    c.textCentred(bold, word, 150, 250, 0xFFFFFFFFu);
+    c.textCentred(bold, word, 150, 250, 0xFFFFFFFFu, kInk, kOutline);
     return c;
 }
 
@@ -148,17 +162,17 @@ Canvas vignette(const Font& bold) {
             const int a = int(std::clamp((r - 0.8) * 300, 0.0, 170.0));
             if (a > 2) c.at(x, y) = argb(a, 0, 0, 0);
         }
-    c.text(bold, "SOFTSHOW", 11, 440, 372, argb(120, 200, 200, 210));
+    (void)bold;
     return c;
 }
 
+// A word and three discs in the bottom band of the frame, in its left half (even variants) or right half
+// (odd): the two overlays the city shows together take one half each, below the scrolling card's type.
 Canvas shapes(const Font& bold, const std::string& word, uint32_t colour, int variant) {
     Canvas c = clear();
-    for (int k = 0; k < 5; ++k) {
-        const double x = 80 + k * 90 + variant * 13, y = 120 + std::sin(k + variant) * 60;
-        c.disc(x, y, 26 + 9 * ((k + variant) % 3), colour, 2.0);
-    }
-    c.textCentred(bold, word, 56, 320, 0xFFFFFFFFu);
+    const int half = variant % 2 ? 256 : 0;
+    for (int k = 0; k < 3; ++k) c.disc(half + 40 + k * 88 + variant * 7, 312, 13 + 3 * ((k + variant) % 3), colour, 2.0);
+    c.text(bold, word, 40, half + (256 - c.textWidth(bold, word, 40)) / 2, 368, 0xFFFFFFFFu, kInk, kOutline);
     return c;
 }
 
@@ -180,7 +194,7 @@ bool writeShowImages(const std::string& dir, std::string& reason) {
     w.png("data/overlays/noisebg.png", filmNoise(401, 6000, 0, 90));
     Canvas test(512, 384);
     test.verticalGradient(0xFF203060u, 0xFF602030u);
-    test.textCentred(bold, "TEST", 80, 220, 0xFFFFFFFFu);
+    test.textCentred(bold, "TEST", 80, 220, 0xFFFFFFFFu, kInk, kOutline);
     w.png("data/mess/test.png", test);
     w.png("data/overlays/interlace2.png", interlace(32, 3));
     w.png("data/mess/overlay1.png", vignette(bold));
@@ -198,10 +212,11 @@ bool writeShowImages(const std::string& dir, std::string& reason) {
         w.png("data/mess/text" + std::to_string(k) + ".png", titleText(bold, regular, "SOFTSHOW", "part " + std::to_string(k), 0xFFFFFFFFu));
     w.png("data/mess/title.png", titleText(bold, regular, "SOFTSHOW", "a software-rendered show", 0xFFFFD070u));
 
-    w.png("data/textpverlay/text1.png", titleText(bold, regular, "every pixel", "computed by our own code", 0xFFFFFFFFu));
+    // text4 (11-16 s) and text1 (15.1-21.1 s) share the screen for a second: one high, one low.
+    w.png("data/textpverlay/text1.png", titleText(bold, regular, "every pixel", "computed by our own code", 0xFFFFFFFFu, 290));
     w.png("data/textpverlay/text2.png", titleText(bold, regular, "no gpu", "512 x 384 words, one core", 0xFFFFE0A0u));
     w.png("data/textpverlay/text3.png", titleText(bold, regular, "SOFTSHOW", "presents", 0xFFFFFFFFu));
-    w.png("data/textpverlay/text4.png", titleText(bold, regular, "locked", "to the music's position", 0xFFA0E0FFu));
+    w.png("data/textpverlay/text4.png", titleText(bold, regular, "locked", "to the music's position", 0xFFA0E0FFu, 130));
     w.png("data/textpverlay/text5.png", titleText(bold, regular, "thanks", "for watching", 0xFFFFFFFFu));
 
     w.png("data/mess/mask.png", mask());
@@ -214,13 +229,11 @@ bool writeShowImages(const std::string& dir, std::string& reason) {
         w.png("data/mess/pic" + std::to_string(k) + ".png", p);
     }
     w.png("data/mess/scroller1.png",
-          scroller(bold, regular, {{"SOFTSHOW", "a real-time show in software"}, {"code", "generated by SoftShow"},
-                                   {"art", "generated by SoftShow"}, {"music", "generated by SoftShow"},
-                                   {"", "512 x 384, 32 bits a pixel"}, {"", "every pixel our own"}}));
+          scroller(bold, regular, {{"SOFTSHOW", "a real-time show in software"},
+                                   {"code, art, music", "generated by SoftShow"}, {"", "512 x 384, 32 bits a pixel"}}));
     w.png("data/mess/scroller2.png",
           scroller(bold, regular, {{"thanks to", "the open-source libraries"}, {"", "SDL2   stb   FFTW"},
-                                   {"", "mpg123   LAME"}, {"", "GoogleTest   Google Benchmark"},
-                                   {"", "DejaVu fonts   Debian"}, {"SOFTSHOW", "see you next time"}}));
+                                   {"", "mpg123   LAME   Debian"}}));
     const char* flashes[] = {"SOFT", "WARE", "SHOW", "NOW"};
     const uint32_t flashColours[] = {0xFF802020u, 0xFF206080u, 0xFF207040u, 0xFF705010u};
     for (int k = 0; k < 4; ++k) w.png("data/mess/flash" + std::to_string(k + 1) + ".png", flash(bold, flashes[k], flashColours[k]));
@@ -240,9 +253,9 @@ bool writeShowImages(const std::string& dir, std::string& reason) {
               card(bold, regular, greets[k][0], lines, argb(255, 120 + 20 * int(k), 200, 255 - 20 * int(k))));
     }
     Canvas end = clear();
-    end.textCentred(bold, "SOFTSHOW", 72, 190, 0xFFFFFFFFu);
-    end.textCentred(regular, "thanks for watching", 26, 236, 0xFFD0D8FFu);
-    end.textCentred(regular, "made with SDL2, stb, FFTW, mpg123 and LAME", 16, 300, 0xFF9098B0u);
+    end.textCentred(bold, "SOFTSHOW", 72, 190, 0xFFFFFFFFu, kInk, kOutline);
+    end.textCentred(regular, "thanks for watching", 26, 236, 0xFFD0D8FFu, kInk, kOutline);
+    end.textCentred(regular, "made with SDL2, stb, FFTW, mpg123 and LAME", 18, 300, 0xFFB8C0D8u, kInk, kOutline);
     w.png("data/mess/end.png", end);
     reason = w.reason;
     return w.ok;

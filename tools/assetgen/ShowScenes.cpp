@@ -1,4 +1,5 @@
 // The five 3DS scenes of the show, written with our 3DS writer, with their textures beside them.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -104,14 +105,34 @@ Canvas stoneTexture(uint32_t seed, int r, int g, int b) {
     return c;
 }
 
+// The spiky shell's skin. The mesh maps the texture 4 times round and twice pole to pole, so each texture
+// cell of 128/6 x 16 texels is one quad, and the quad corners where (column + row) is even are spike tips
+// (pulled towards the viewer). The shading is baked in: light falls off from each tip to the base, the
+// left flank of every spike is lit and the right in shade, a soft highlight sits on the tip, and the
+// orange and violet bands blend over a few texels instead of stepping.
 Canvas stripes() {
     Canvas c(128, 128);
+    const double cellW = 128.0 / 6, cellH = 16;
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x) {
-            const bool band = ((x + y) / 16) % 2;
-            c.at(x, y) = band ? argb(255, 250, 120, 40) : argb(255, 30, 20, 60);
+            const double u = (x + 0.5) / cellW, v = (y + 0.5) / cellH;
+            double nearest = 9, side = 0;
+            for (int cu = int(u) - 1; cu <= int(u) + 2; ++cu)
+                for (int cv = int(v) - 1; cv <= int(v) + 2; ++cv) {
+                    if ((cu + cv) % 2 != 0) continue;
+                    const double d = std::hypot(u - cu, v - cv);
+                    if (d < nearest) nearest = d, side = (cu - u) / std::max(d, 1e-6);
+                }
+            const double fall = std::clamp(1.0 - nearest / 0.72, 0.0, 1.0);
+            const double light = 0.5 + 0.45 * fall * fall + 0.22 * side * fall;
+            const double band = 0.5 + 0.5 * std::sin((x + y) * kTau / 32);
+            const double t = std::clamp((band - 0.35) / 0.3, 0.0, 1.0), mix = t * t * (3 - 2 * t);
+            const double spec = 0.45 * std::pow(fall, 6);
+            auto channel = [&](double dark, double bright, double highlight) {
+                return int(std::clamp((dark + (bright - dark) * mix) * light + highlight * spec, 0.0, 255.0));
+            };
+            c.at(x, y) = argb(255, channel(40, 250, 255), channel(24, 125, 235), channel(80, 45, 190));
         }
-    for (int k = 0; k < 128; k += 8) c.rect(0, k, 128, k + 1, argb(255, 255, 230, 180));
     return c;
 }
 
@@ -228,9 +249,10 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
         return false;
     if (!save(dir, "data/hollin/demo013.3ds", city, reason)) return false;
 
-    // Pyramids on textured ground, a star drawn edge by edge above them.
+    // Pyramids on textured ground under the dusk sky, a star drawn edge by edge above them.
     tds::SceneData acti;
-    acti.materials = {{"ground", 3, "ground.png"}, {"stone", 1, ""}, {"wire", -2, ""}};
+    acti.materials = {{"ground", 3, "ground.png"}, {"stone", 1, ""}, {"wire", -2, ""}, {"sky", 3, "sky.png"}};
+    acti.meshes.push_back(tiledBox("sky", {-2600, -2600, -40}, {2600, 2600, 1800}, "sky", 1840));
     acti.meshes.push_back(tds::texturedBox("ground", {-1200, -1200, -20}, {1200, 1200, 0}, "ground"));
     for (int k = 0; k < 6; ++k) {
         tds::MeshData p;
@@ -254,9 +276,12 @@ bool writeShowScenes(const std::string& dir, std::string& reason) {
         !save(dir, "data/hollin/acti2.3ds", acti, reason))
         return false;
 
-    // A temple: two rows of textured columns on a flat-lit floor under a white roof.
+    // A temple: two rows of textured columns on a flat-lit floor under a white roof, in a night sky that
+    // closes the view, so each frame is drawn whole before the radial blur smears it (nothing of the
+    // frames before is left to streak).
     tds::SceneData temple;
-    temple.materials = {{"marble", 3, "marble.png"}, {"floor", 1, ""}, {"roof", 2, ""}};
+    temple.materials = {{"marble", 3, "marble.png"}, {"floor", 1, ""}, {"roof", 2, ""}, {"sky", 3, "sky.png"}};
+    temple.meshes.push_back(tiledBox("sky", {-2600, -2600, -40}, {2600, 2600, 1800}, "sky", 1840));
     temple.meshes.push_back(tds::texturedBox("floor", {-260, -520, -30}, {260, 520, 0}, "floor"));
     int n = 0;
     for (int side : {-1, 1})
