@@ -26,6 +26,7 @@
 #include "scene3d/FX_3ds.h"
 #include "show/CompiledShow.h"
 #include "platform/AudioTrack.h"
+#include "pixel/ImageList.h"
 #include "pixel/Random.h"
 #include "platform/MessageBox.h"
 #include "platform/MusicPlayer.h"
@@ -332,6 +333,116 @@ TEST_F(InShow, BrightFramesComeOnlyWithTheFlashes) {
         if (run == 4) runs += " " + std::to_string(t);  // the fourth bright frame in a row: 0.4 s
     }
     EXPECT_EQ(runs, "") << "bright for 0.4 s or more outside the flashes, ending at these times";
+}
+
+namespace {
+
+// Light type: opaque enough, every channel light. The outline: opaque and dark.
+bool lightType(uint32_t p) {
+    const uint32_t r = p >> 16 & 255, g = p >> 8 & 255, b = p & 255;
+    return (p >> 24) >= 200 && std::min({r, g, b}) >= 150 && 0.299 * r + 0.587 * g + 0.114 * b >= 180;
+}
+bool outlineInk(uint32_t p) { return (p >> 24) >= 200 && std::max({p >> 16 & 255, p >> 8 & 255, p & 255}) <= 64; }
+
+}  // namespace
+
+// Every edge pixel of light type on the pictures the show lays over its scenes has a pixel of the dark
+// outline within 2 pixels, so the type reads over anything. An edge pixel is one next to a pixel that is
+// not type and lies in the open: gaps of type narrower than 4 pixels (the crotch of an M or a W, where no
+// outline fits) are not edges.
+TEST_F(InShow, LightTypeWearsItsOutline) {
+    std::vector<std::string> files = {"data/mess/title.png", "data/mess/end.png", "data/mess/test.png"};
+    auto series = [&](const std::string& stem, int n) {
+        for (int k = 1; k <= n; ++k) files.push_back(stem + std::to_string(k) + ".png");
+    };
+    series("data/textpverlay/text", 5), series("data/mess/text", 3), series("data/mess/credits", 5);
+    series("data/greets/greet", 7), series("data/mess/flash", 4);
+    for (int k = 2; k <= 5; ++k) files.push_back("data/mess/overlay" + std::to_string(k) + ".png");
+    for (const std::string& file : files) {
+        PixelArray p;
+        loadImage(p, file);
+        const int w = int(p.width), h = int(p.height);
+        auto at = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h ? p.pixels[y * w + x] : 0u; };
+        int edges = 0, bare = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                if (!lightType(at(x, y))) continue;
+                auto open = [&](int nx, int ny) {
+                    if (lightType(at(nx, ny))) return false;
+                    auto near = [&](int dx, int dy) { return lightType(at(nx + dx, ny + dy)) || lightType(at(nx + 2 * dx, ny + 2 * dy)); };
+                    return !((near(-1, 0) && near(1, 0)) || (near(0, -1) && near(0, 1)));
+                };
+                if (!open(x - 1, y) && !open(x + 1, y) && !open(x, y - 1) && !open(x, y + 1)) continue;
+                ++edges;
+                bool inked = false;
+                for (int dy = -2; dy <= 2 && !inked; ++dy)
+                    for (int dx = -2; dx <= 2 && !inked; ++dx) inked = dx * dx + dy * dy <= 5 && outlineInk(at(x + dx, y + dy));
+                bare += !inked;
+            }
+        EXPECT_GT(edges, 50) << file << ": no light type found";
+        EXPECT_EQ(bare, 0) << file << ": edge pixels of light type without the outline, of " << edges;
+    }
+}
+
+// No two pictures of type on screen at once cover each other: every 0.05 s of the show played at 60
+// frames a second, the visible art of any two such layers shares no pixel. Visible: for a picture blended
+// by opacity, where its weight alpha + opacity - 257 reaches 32 of 255 (a card faded out keeps its last
+// opacity, a few units, for the rest of its window); for a scrolling card, its light pixels where it stands.
+TEST_F(InShow, TypeOnScreenTogetherNeverOverlaps) {
+    Timeline timeline(1u);
+    ShowContent show = loadShowFile(timeline);
+    struct Layer {
+        Effect* effect;
+        int entry;
+        bool sprite;
+    };
+    std::vector<Layer> layers;
+    for (size_t i = 0; i < show.effects.size(); ++i) {
+        Effect* e = show.effects[i].get();
+        const PixelArray* src = e->sourceImage;
+        if (!src) continue;
+        const bool sprite = dynamic_cast<FX_Sprite*>(e) != nullptr;
+        const bool typed = std::any_of(src->pixels, src->pixels + src->size, [&](uint32_t p) {
+            return sprite ? (p & 0xFFFFFF) >= 0xC0C0C0 : lightType(p);
+        });
+        if (typed && (sprite || e->blendMode == 3)) layers.push_back({e, int(i) + 1, sprite});
+    }
+    ASSERT_EQ(layers.size(), 18u);  // greetings 7, titles 4, city overlays 4, end card, two scrolling cards
+    std::string report;
+    for (long k = 0; k < 7320; ++k) {
+        const float t = offlineFrameTime(0, 60, k);
+        std::vector<const Layer*> shown;
+        for (const Layer& l : layers)
+            if (l.effect->isActive(t)) l.effect->update(), shown.push_back(&l);
+        if (k % 3) continue;
+        std::vector<std::vector<uint8_t>> masks;
+        std::vector<int> entries;
+        for (const Layer* layer : shown) {
+            const Layer& l = *layer;
+            const int opacity = l.effect->opacity;
+            const PixelArray& src = *l.effect->sourceImage;
+            std::vector<uint8_t> m(512 * 384, 0);
+            const int ox = l.sprite ? int(l.effect->position.x) : 0, oy = l.sprite ? int(l.effect->position.y) : 0;
+            for (int y = 0; y < int(src.height); ++y)
+                for (int x = 0; x < int(src.width); ++x) {
+                    const int sx = x + ox, sy = y + oy;
+                    const uint32_t p = src.pixels[y * int(src.width) + x];
+                    const bool ink = l.sprite ? opacity > 0 && ((p >> 16 & 255) + (p >> 8 & 255) + (p & 255)) >= 180
+                                              : int(p >> 24) + opacity - 257 >= 32;
+                    if (ink && sx >= 0 && sy >= 0 && sx < 512 && sy < 384) m[size_t(sy * 512 + sx)] = 1;
+                }
+            masks.push_back(std::move(m));
+            entries.push_back(l.entry);
+        }
+        for (size_t a = 0; a < masks.size(); ++a)
+            for (size_t b = a + 1; b < masks.size(); ++b)
+                for (size_t i = 0; i < masks[a].size(); ++i)
+                    if (masks[a][i] && masks[b][i]) {
+                        report += " t=" + std::to_string(t) + ": " + std::to_string(entries[a]) + "/" + std::to_string(entries[b]);
+                        break;
+                    }
+    }
+    EXPECT_EQ(report, "");
 }
 
 // Reference frames: SHA-256 of the raw frame words at times covering every phase, rendered offline at

@@ -78,8 +78,9 @@ Canvas card(const Font& bold, const Font& regular, const std::string& heading, c
             uint32_t accent) {
     Canvas c = clear();
     c.rect(56, 84, 456, 300, argb(200, 10, 12, 20));
-    c.rect(56, 84, 456, 90, accent);
-    c.rect(56, 294, 456, 300, accent);
+    const uint32_t bar = argb(255, int((accent >> 16 & 255) * 0.6), int((accent >> 8 & 255) * 0.6), int((accent & 255) * 0.6));
+    c.rect(56, 84, 456, 90, bar);  // the card's edges in a darker shade of its colour: not to be read as type
+    c.rect(56, 294, 456, 300, bar);
     c.textCentred(bold, heading, 30, 136, accent | 0xFF000000u, kInk, kOutline);
     int y = 180;
     for (const std::string& l : lines) {
