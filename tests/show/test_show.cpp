@@ -65,6 +65,18 @@ std::vector<int> activeEntries(ShowContent& show, float t) {
     return active;
 }
 
+// The show file played offline from 0 with seed 1, its music the spectrum source.
+struct PlayedShow {
+    PlayedShow() {
+        timeline.useExternalTime();
+        music.load("Velm_test2.mp3");
+        timeline.setSpectrumSource(&music);
+    }
+    Timeline timeline{1u};
+    ShowContent show = loadShowFile(timeline);
+    MusicPlayer music{MusicOutput::None};
+};
+
 // A picture by its size and a hash of its words, so pictures of two loadings compare.
 std::string pictureKey(const PixelArray* p) {
     if (!p) return "none";
@@ -305,15 +317,11 @@ TEST_F(InShow, TheCityCameraNeverEntersABuilding) {
 // colour, no more than 0.3 s in a row of frames whose mean luma (0.299 R + 0.587 G + 0.114 B) passes 200,
 // over the whole show at 10 frames a second.
 TEST_F(InShow, BrightFramesComeOnlyWithTheFlashes) {
-    Timeline timeline(1u);
-    ShowContent show = loadShowFile(timeline);
-    timeline.useExternalTime();
-    MusicPlayer music(MusicOutput::None);
-    music.load("Velm_test2.mp3");
-    timeline.setSpectrumSource(&music);
+    PlayedShow played;
+    Timeline& timeline = played.timeline;
     auto light = [](uint32_t c) { return (c >> 16 & 255) >= 0xC0 && (c >> 8 & 255) >= 0xC0 && (c & 255) >= 0x60; };
     std::vector<std::pair<float, float>> flashes;
-    for (const auto& e : show.effects)
+    for (const auto& e : played.show.effects)
         if (dynamic_cast<const FX_FillColor*>(e.get()) && e->blendMode != 0)
             for (const auto& s : e->colorSegments)
                 if (light(s.from.packed) || light(s.to.packed)) flashes.emplace_back(e->startTime, e->endTime);
@@ -451,12 +459,8 @@ TEST_F(InShow, TypeOnScreenTogetherNeverOverlaps) {
 //   SOFTSHOW_UPDATE_REFERENCES=1 ./build/tests/show_tests --gtest_filter='InShow.FramesMatch*'
 TEST_F(InShow, FramesMatchTheReferenceDigests) {
     const int frames[] = {300, 870, 1200, 1980, 2400, 2820, 3600, 3726, 4500, 4800, 5280, 5580, 6000, 6600, 7020, 7290};
-    Timeline timeline(1u);
-    ShowContent show = loadShowFile(timeline);
-    timeline.useExternalTime();
-    MusicPlayer music(MusicOutput::None);
-    music.load("Velm_test2.mp3");
-    timeline.setSpectrumSource(&music);
+    PlayedShow played;
+    Timeline& timeline = played.timeline;
     std::map<int, std::string> digests;
     const bool update = std::getenv("SOFTSHOW_UPDATE_REFERENCES") != nullptr;
     const fs::path out = fs::path(SOFTSHOW_BUILD_DIR) / "show-frames";
