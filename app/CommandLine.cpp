@@ -17,7 +17,7 @@ const char* const kUsage =
     "  --help                 this text\n"
     "  --version              the program's version and the versions of the libraries it runs with\n"
     "  --seed N               seed the random generator with N (default: the calendar time)\n"
-    "  --start T              begin at show time T seconds (every time given lies in 0..122)\n"
+    "  --start T              begin at show time T seconds (a time lies in 0..3600 and before the show's end)\n"
     "  --data DIR             working directory for the show's files\n"
     "  --show FILE            play the show file FILE (default: show.toml in the working directory); in a\n"
     "                         window it is read again whenever it or a file it names changes\n"
@@ -34,19 +34,19 @@ const char* const kUsage =
     "  --fps F                frames per second of --headless and offline runs, 1..1000 (default 60)\n"
     "  --frames DIR           offline: write every frame from --from A to --to B as DIR/frame_NNNNN.png,\n"
     "                         NNNNN the frame's number at that rate (10 s at 60 fps is frame_00600.png)\n"
-    "  --from A --to B        offline time range in seconds (defaults 0 and 122)\n"
+    "  --from A --to B        offline time range in seconds (defaults: 0 and the show's end)\n"
     "  --shot T FILE.png      offline: render from --from at --fps up to T and write the frame at T\n"
     "  --bench                offline: render the whole show as fast as possible and report speed\n"
     "  --spectrum T           print the music's 512 spectrum magnitudes at show time T (\"bin magnitude\")\n"
     "  --scene-info FILE.3ds  read a 3DS scene as the show would and print what it holds and any damage\n"
     "  --gallery DIR          render every effect alone over a test picture into DIR, with an index.html\n"
     "  --export FILE          offline: write a video with the music (.mp4 or .mkv: H.264 + AAC; .webm: VP9 +\n"
-    "                         Opus) of the frames at --from A + k / --fps F before --to B (defaults 0, 60, 122)\n"
+    "                         Opus) of the frames at --from A + k / --fps F before --to B (defaults 0, 60, the end)\n"
     "  --scale N | --size WxH export size: N x 512 by N x 384 (default 2), or fitted inside W x H with bars\n"
     "  --quality Q            export: the codec's constant quality, lower is better (x264 12, VP9 24)\n";
 
 const char* const kVersion = SOFTSHOW_VERSION;
-const double kLatestTime = 122.0;
+const double kLatestTime = 3600.0;
 const double kMostFps = 1000.0;
 
 namespace {
@@ -200,7 +200,7 @@ bool parseArguments(int argc, const char* const* argv, Options& o, std::string& 
             if (!need(1) || !showTime(o.start, next)) return false;
             haveStart = true;
             if (o.start >= kLatestTime) {
-                error = "--start: the show ends at " + std::to_string(int(kLatestTime)) + " seconds: '" + next + "'";
+                error = "--start: must be before " + std::to_string(int(kLatestTime)) + " seconds: '" + next + "'";
                 return false;
             }
             ++i;

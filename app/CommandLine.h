@@ -27,7 +27,7 @@ struct Options {
     double loopFrom = 0, loopTo = 0;    // --loop A:B: live runs play A..B over and over (loopTo > loopFrom)
     double fps = 60;                    // frames per show second of fixed-rate and offline runs
     double from = 0;                    // offline: first frame time
-    double to = 122;                    // --frames: last frame time (inclusive when on the grid)
+    double to = 3600;                   // --frames: last frame time (inclusive when on the grid); the show's end
     double shotTime = 0;                // --shot: the time of the frame written
     double spectrumTime = 0;            // --spectrum: the show time whose spectrum is printed
     std::string framesDir, shotFile;
@@ -40,8 +40,9 @@ struct Options {
 
 extern const char* const kUsage;
 extern const char* const kVersion;  // the project version, from CMake
-// Bounds of the numbers a user gives: every time lies in 0 .. kLatestTime (--start below it), rates in
-// 1 .. kMostFps, so an offline run renders at most kLatestTime x kMostFps + 1 = 122,001 frames.
+// Bounds of the numbers a user gives: every time lies in 0 .. kLatestTime, the latest end a show file may
+// have (--start below it), rates in 1 .. kMostFps, so an offline run renders at most
+// kLatestTime x kMostFps + 1 = 3,600,001 frames. Once the show is read, its own end bounds them further.
 extern const double kLatestTime;
 extern const double kMostFps;
 

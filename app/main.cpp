@@ -47,10 +47,10 @@ struct Programme {
     std::string music;  // empty: silent
 };
 
-// Builds the programme into the timeline, leaving it with the frame size and the end time set. A show
-// file that cannot be read or built ends the program here with its error and status 2, before anything
-// is shown.
-void build(Timeline& timeline, const Options& o, Programme& p) {
+// Builds the programme into the timeline, leaving it with the frame size and the end time set. False,
+// with the error printed, when the show file cannot be read or built or the times given lie past the
+// show's end: the program then ends with status 2 before anything is shown.
+bool build(Timeline& timeline, const Options& o, Programme& p) {
     timeline.setFrameSize(kFrameWidth, kFrameHeight);
     if (o.testShow) {
         timeline.setEndTime(kShowEndTime);
@@ -62,19 +62,23 @@ void build(Timeline& timeline, const Options& o, Programme& p) {
             std::fprintf(stderr, "softshow: no %s in %s: playing the built-in test show without music\n", kTestShowMusic,
                          std::filesystem::current_path(ec).c_str());
         }
-        return;
+    } else {
+        ShowProblem error;
+        if (!p.show.load(showFilePath(o), timeline, error)) {
+            std::fprintf(stderr, "softshow: %s\n", error.text().c_str());
+            std::error_code ec;
+            if (o.showFile.empty() && !std::filesystem::exists(kDefaultShowFile, ec))
+                std::fprintf(stderr, "softshow: no show files in %s: run `make run`, pass --data DIR (softshow-assetgen DIR "
+                                     "writes them) or --show FILE\n", std::filesystem::current_path(ec).c_str());
+            return false;
+        }
+        for (const ShowProblem& w : p.show.file().warnings) std::fprintf(stderr, "softshow: %s\n", w.text().c_str());
+        p.music = p.show.file().music;
     }
-    ShowProblem error;
-    if (!p.show.load(showFilePath(o), timeline, error)) {
-        std::fprintf(stderr, "softshow: %s\n", error.text().c_str());
-        std::error_code ec;
-        if (o.showFile.empty() && !std::filesystem::exists(kDefaultShowFile, ec))
-            std::fprintf(stderr, "softshow: no show files in %s: run `make run`, pass --data DIR (softshow-assetgen DIR "
-                                 "writes them) or --show FILE\n", std::filesystem::current_path(ec).c_str());
-        std::exit(2);
-    }
-    for (const ShowProblem& w : p.show.file().warnings) std::fprintf(stderr, "softshow: %s\n", w.text().c_str());
-    p.music = p.show.file().music;
+    const double end = timeline.getEndTime();
+    const char* past = o.start >= end ? "--start" : o.loopTo > end ? "--loop" : o.from > end ? "--from" : nullptr;
+    if (past) std::fprintf(stderr, "softshow: %s: the show ends at %g seconds\n", past, end);
+    return past == nullptr;
 }
 
 std::unique_ptr<Timeline> makeTimeline(const Options& o) {
@@ -85,7 +89,7 @@ int runOffline(const Options& o) {
     setupShowView();
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
     Programme programme;
-    build(*timeline, o, programme);
+    if (!build(*timeline, o, programme)) return 2;
     timeline->useExternalTime();
     MusicPlayer music(MusicOutput::None);
     SilentSpectrum silence;
@@ -97,8 +101,8 @@ int runOffline(const Options& o) {
     }
     Options run = o;  // a show shorter than the default range ends the range
     run.to = std::min(run.to, double(timeline->getEndTime()));
-    if ((o.mode == RunMode::Frames && run.to < run.from) || (o.mode == RunMode::Export && run.to <= run.from)) {
-        std::fprintf(stderr, "softshow: the show ends at %g s, before --from %g\n", double(run.to), run.from);
+    if (o.mode == RunMode::Export && run.to <= run.from) {
+        std::fprintf(stderr, "softshow: --from: the show ends at %g seconds\n", double(run.to));
         return 2;
     }
     switch (o.mode) {
@@ -170,7 +174,10 @@ int runLive(const Options& o) {
         });
         setBeforeFatalBox([&decoding] { decoding.wait(); });  // a picture that fails to load: let it finish
     }
-    build(*timeline, o, programme);
+    if (!build(*timeline, o, programme)) {
+        if (decoding.valid()) decoding.wait();  // the music's decoding ends before the program does
+        return 2;
+    }
     timeline->setStartOffset(float(o.start));
     if (std::FILE* f = std::fopen("synch.txt", "w"))
         std::fclose(f);

@@ -161,6 +161,12 @@ TEST_F(Program, EffectsAreListedAndABadShowFileStopsBeforeAnyFrame) {
     EXPECT_NE(r.output.find("softshow: " + (dir / "bad.toml").string() + ":3:31: FillColor's blend must lie in 0..2"),
               std::string::npos) << r.output;
     EXPECT_FALSE(fs::exists(dir / "frames"));
+    // Times are bounded by the show's own end once it is read.
+    for (const char* args : {"--test-show --headless --start 122", "--test-show --frames d --from 123"}) {
+        const Result past = run(args);
+        EXPECT_EQ(past.status, 2) << args;
+        EXPECT_NE(past.output.find(": the show ends at 122 seconds"), std::string::npos) << past.output;
+    }
 }
 
 TEST_F(Program, MusicThatCannotPlayEndsTheShowWithTheMessage) {
