@@ -2,7 +2,8 @@
 // picture, scene or music file it names changes on disk (their modification times and sizes are looked
 // at no more than four times a second, never per frame).
 //
-// A reload builds a whole new show and installs it only when it built without error; the timeline keeps
+// A reload builds a whole new show and installs it only when it built without error (pictures whose
+// files are unchanged are copied from the playing show, not decoded again); the timeline keeps
 // its frame, clock and time, so the show and the music go on from where they are. What the new show does
 // not carry over: each effect's own state (motion-blur history, a buffer that paints trails, the noise
 // streaks drawn at construction), and the random sequence: the new effects draw their construction
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,7 @@ public:
     Change poll(Timeline& timeline, ShowProblem& error);
 
     const ShowFile& file() const { return show; }
+    double lastLoadSeconds() const { return loadSeconds; }  // the last load or reload, reading to installing
 
 private:
     struct Stamp {
@@ -47,5 +50,7 @@ private:
     ShowContent content;
     std::vector<std::string> watched;  // what the last attempt named (a failed one too)
     std::vector<Stamp> stamps;
+    std::map<std::string, Stamp> pictureStamps;  // the pictures of `content`, as they were when decoded
+    double loadSeconds = 0;
     std::chrono::steady_clock::time_point lastLook{};
 };

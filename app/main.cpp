@@ -221,7 +221,8 @@ int runLive(const Options& o) {
             ShowProblem error;
             switch (programme.show.poll(*timeline, error)) {
                 case LiveShow::Change::Reloaded:
-                    std::fprintf(stderr, "softshow: reloaded %s\n", programme.show.file().path.c_str());
+                    std::fprintf(stderr, "softshow: reloaded %s in %.2f s\n", programme.show.file().path.c_str(),
+                                 programme.show.lastLoadSeconds());
                     for (const ShowProblem& w : programme.show.file().warnings)
                         std::fprintf(stderr, "softshow: %s\n", w.text().c_str());
                     window.setTitle("SoftShow");

@@ -56,9 +56,21 @@ uint32_t* ImageList::add(const std::string& path) {
     return loadImage(*images.back(), path);
 }
 
-bool ImageList::tryAdd(const std::string& path, std::string& reason) {
+bool ImageList::tryAdd(const std::string& path, std::string& reason, const PixelArray* decoded) {
     auto image = std::make_unique<PixelArray>();
-    if (!tryLoadImage(*image, path, reason)) return false;
+    if (decoded) {
+        const uint64_t bytes = uint64_t(decoded->size) * 4;
+        if (budgetUsed + bytes > budgetLimit) {
+            reason = path + ": pictures already loaded take " + mebibytes(budgetUsed) + " of the " + mebibytes(budgetLimit) +
+                     " allowed (--max-image-memory MIB raises it)";
+            return false;
+        }
+        budgetUsed += bytes;
+        image->create(decoded->width, decoded->height);
+        std::copy(decoded->pixels, decoded->pixels + decoded->size, image->pixels);
+    } else if (!tryLoadImage(*image, path, reason)) {
+        return false;
+    }
     images.push_back(std::move(image));
     ++count;
     return true;

@@ -33,7 +33,9 @@ bool tryLoadImage(PixelArray& array, const std::string& path, std::string& reaso
 class ImageList {
 public:
     uint32_t* add(const std::string& path);  // appends and loads a new image
-    bool tryAdd(const std::string& path, std::string& reason);  // appends only what loads; see tryLoadImage
+    // Appends only what loads (see tryLoadImage); with `decoded`, a copy of that picture of `path` instead
+    // of decoding the file again, counted against the budget the same way.
+    bool tryAdd(const std::string& path, std::string& reason, const PixelArray* decoded = nullptr);
     PixelArray* get(int index) const;        // null outside 0 .. count - 1
 
     std::vector<std::unique_ptr<PixelArray>> images;

@@ -524,14 +524,15 @@ bool readShowFile(const std::string& path, ShowFile& show, ShowProblem& error) {
     return parseShowText(text.str(), path, show, error);
 }
 
-bool buildShowContent(const ShowFile& show, ShowContent& content, ShowProblem& error) {
+bool buildShowContent(const ShowFile& show, ShowContent& content, ShowProblem& error,
+                      const std::function<const PixelArray*(const std::string& path)>& decoded) {
     content = ShowContent();
     resetPictureBudget();
     for (const ShowList& list : show.lists) {
         content.lists.push_back(std::make_unique<ImageList>());
         for (const std::string& file : list.files) {
             std::string reason;
-            if (!content.lists.back()->tryAdd(file, reason)) {
+            if (!content.lists.back()->tryAdd(file, reason, decoded ? decoded(file) : nullptr)) {
                 error = {list.at, "the list '" + list.name + "': " + reason};
                 return false;
             }

@@ -11,6 +11,7 @@
 // frame-sized buffer, so they take at least 384 MiB), 1,000 segments an effect and 100,000 in all.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -90,8 +91,10 @@ struct ShowContent {
 
 // Loads every picture (the picture budget starts afresh) and scene and constructs every effect with its
 // window, layer and segments. False with `error` when a picture cannot be decoded or a class's check
-// fails; nothing is fatal, so a live show can keep playing what it had.
-bool buildShowContent(const ShowFile& show, ShowContent& content, ShowProblem& error);
+// fails; nothing is fatal, so a live show can keep playing what it had. `decoded`, when given, returns
+// a picture already decoded from a path (unchanged since), or null: it is copied instead of read again.
+bool buildShowContent(const ShowFile& show, ShowContent& content, ShowProblem& error,
+                      const std::function<const PixelArray*(const std::string& path)>& decoded = {});
 
 // Replaces the timeline's effects and layers with `content`'s and sets its end time; the frame is kept.
 void installShow(Timeline& timeline, const ShowFile& show, const ShowContent& content);

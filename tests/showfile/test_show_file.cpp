@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/LiveShow.h"
 #include "platform/PngWriter.h"
 #include "showfile/ShowFile.h"
 
@@ -194,4 +195,32 @@ TEST_F(ShowFolder, BuildingChecksWhatOnlyLoadedPicturesTell) {
         EXPECT_FALSE(buildShowContent(show, content, error)) << body;
         EXPECT_NE(error.text().find(expected), std::string::npos) << error.text();
     }
+}
+
+// A reload reads what changed on disk (a picture rewritten with other pixels) and keeps what did not.
+TEST_F(ShowFolder, AReloadReadsChangedPicturesAndKeepsTheRest) {
+    std::ofstream(dir / "show.toml") << "end = 10\nlists.a = [\"small.png\", \"square.png\"]\n"
+                                        "fx = [{ fx = \"Image\", picture = \"a:0\" }]\n";
+    Timeline timeline(1u);
+    timeline.setFrameSize(512, 384);
+    LiveShow live;
+    ShowProblem error;
+    ASSERT_TRUE(live.load((dir / "show.toml").string(), timeline, error)) << error.text();
+    auto source = [&](int effect) { return timeline.getEffect(effect)->sourceImage; };
+    auto first = [&] { return source(0)->pixels[0] & 0xFFFFFFu; };
+    EXPECT_EQ(first(), 0x336699u);
+    const std::vector<uint32_t> other(48 * 24, 0x00FF0000u);
+    std::string reason;
+    ASSERT_TRUE(writePng((dir / "small.png").string(), other.data(), 48, 24, reason)) << reason;
+    std::ofstream(dir / "show.toml", std::ios::app) << "# touched\n";
+    ASSERT_TRUE(live.load((dir / "show.toml").string(), timeline, error)) << error.text();
+    EXPECT_EQ(source(0)->width, 48u);
+    EXPECT_EQ(first(), 0xFF0000u);
+    std::ofstream(dir / "show.toml") << "end = 10\nlists.a = [\"small.png\", \"square.png\"]\n"
+                                        "fx = [{ fx = \"Image\", picture = \"a:1\" }]\n";
+    ASSERT_TRUE(live.load((dir / "show.toml").string(), timeline, error)) << error.text();
+    EXPECT_EQ(first(), 0xC08040u);  // the unchanged picture, as it was
+    std::ofstream(dir / "show.toml") << "end = 10\nfx = [{ fx = \"Image\", picture = \"b:0\" }]\n";
+    EXPECT_FALSE(live.load((dir / "show.toml").string(), timeline, error));
+    EXPECT_EQ(first(), 0xC08040u);  // a broken file leaves the playing show installed
 }
