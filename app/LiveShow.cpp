@@ -18,7 +18,7 @@ std::vector<LiveShow::Stamp> LiveShow::stampFiles(const std::vector<std::string>
     return out;
 }
 
-bool LiveShow::load(const std::string& showPath, Timeline& timeline, ShowProblem& error) {
+bool LiveShow::load(const std::string& showPath, Timeline& timeline, ShowProblem& error, ShowFile* read) {
     const auto start = std::chrono::steady_clock::now();
     path = showPath;
     ShowFile next;
@@ -35,7 +35,11 @@ bool LiveShow::load(const std::string& showPath, Timeline& timeline, ShowProblem
         if (found == playing.end() || stamp == pictureStamps.end()) return nullptr;
         return stampFiles({file}).front() == stamp->second ? found->second : nullptr;
     };
-    bool ok = readShowFile(path, next, error);
+    bool ok = true;
+    if (read)
+        next = std::move(*read);
+    else
+        ok = readShowFile(path, next, error);
     // What to watch: everything the new file names when it could be read that far, else what was watched.
     // Stamped before the pictures are decoded, so a picture changed meanwhile is seen at the next look.
     if (!next.namedFiles.empty()) {

@@ -25,8 +25,9 @@
 
 class LiveShow {
 public:
-    // Reads, builds and installs the show; false with `error` (the timeline untouched).
-    bool load(const std::string& path, Timeline& timeline, ShowProblem& error);
+    // Reads, builds and installs the show; false with `error` (the timeline untouched). `read`, when
+    // given, is the file already read and checked: it is taken over instead of reading it again.
+    bool load(const std::string& path, Timeline& timeline, ShowProblem& error, ShowFile* read = nullptr);
 
     enum class Change { None, Reloaded, Failed };
     // Looks at the files when at least a quarter of a second passed since the last look; when one

@@ -49,8 +49,9 @@ struct Programme {
 
 // Builds the programme into the timeline, leaving it with the frame size and the end time set. False,
 // with the error printed, when the show file cannot be read or built or the times given lie past the
-// show's end: the program then ends with status 2 before anything is shown.
-bool build(Timeline& timeline, const Options& o, Programme& p) {
+// show's end: the program then ends with status 2 before anything is shown. `read`, when given, is the
+// show file already read (it named the music), so it is not read twice.
+bool build(Timeline& timeline, const Options& o, Programme& p, ShowFile* read = nullptr) {
     timeline.setFrameSize(kFrameWidth, kFrameHeight);
     if (o.testShow) {
         timeline.setEndTime(kShowEndTime);
@@ -64,7 +65,7 @@ bool build(Timeline& timeline, const Options& o, Programme& p) {
         }
     } else {
         ShowProblem error;
-        if (!p.show.load(showFilePath(o), timeline, error)) {
+        if (!p.show.load(showFilePath(o), timeline, error, read)) {
             std::fprintf(stderr, "softshow: %s\n", error.text().c_str());
             std::error_code ec;
             if (o.showFile.empty() && !std::filesystem::exists(kDefaultShowFile, ec))
@@ -150,13 +151,15 @@ int runLive(const Options& o) {
     std::unique_ptr<Timeline> timeline = makeTimeline(o);
     Programme programme;
     std::string musicFile;
+    ShowFile show;
+    bool read = false;
     if (o.testShow) {
         std::error_code ec;
         if (std::filesystem::exists(kTestShowMusic, ec)) musicFile = kTestShowMusic;
     } else {
-        ShowFile show;
         ShowProblem error;
-        if (readShowFile(showFilePath(o), show, error)) musicFile = show.music;  // else build() reports it
+        read = readShowFile(showFilePath(o), show, error);  // when it fails, build() reads it again to report
+        musicFile = show.music;
     }
     const bool withMusic = !musicFile.empty();
     struct Decoded {
@@ -174,7 +177,7 @@ int runLive(const Options& o) {
         });
         setBeforeFatalBox([&decoding] { decoding.wait(); });  // a picture that fails to load: let it finish
     }
-    if (!build(*timeline, o, programme)) {
+    if (!build(*timeline, o, programme, read ? &show : nullptr)) {
         if (decoding.valid()) decoding.wait();  // the music's decoding ends before the program does
         return 2;
     }

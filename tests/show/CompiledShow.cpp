@@ -1,5 +1,6 @@
 #include "show/CompiledShow.h"
 
+#include <initializer_list>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -112,6 +113,13 @@ public:
 
     FX_Noise& noise(int flags, float start, float end) { return add(std::make_unique<FX_Noise>(W, H, flags), start, end); }
 
+    // A row-swap noise layer whose amount follows `amounts`.
+    void rowSwap(std::initializer_list<Seg> amounts, float start, float end) {
+        auto e = std::make_unique<FX_Noise>(W, H, 256);
+        for (const Seg& a : amounts) e->addAmountSegment(a);
+        add(std::move(e), start, end);
+    }
+
     FX_RadialBlur& radialBlur(float start, float end) {
         return add(std::make_unique<FX_RadialBlur>(W, H, 0, 0.05f), start, end);
     }
@@ -147,13 +155,7 @@ ShowContent buildCompiledShow(Timeline& timeline) {
         e->addAngleSegment(Seg3(0, 0, 0, kTwoPi, kTwoPi, kTwoPi, 0, 36.5f));
         s.add(std::move(e), 0, 36.5f);
     }
-    {                                                                     // 5
-        auto e = std::make_unique<FX_Noise>(W, H, 256);
-        e->addAmountSegment(Seg(0, 64, 1, 1.75f));
-        e->addAmountSegment(Seg(64, 0, 1.75f, 2.5f));
-        e->addAmountSegment(Seg(32, 0, 2.5f, 3));
-        s.add(std::move(e), 1, 3);
-    }
+    s.rowSwap({Seg(0, 64, 1, 1.75f), Seg(64, 0, 1.75f, 2.5f), Seg(32, 0, 2.5f, 3)}, 1, 3);  // 5
     {                                                                     // 6
         auto e = std::make_unique<FX_Noise>(W, H, 32);
         e->setBlendMode(1);
@@ -231,13 +233,7 @@ ShowContent buildCompiledShow(Timeline& timeline) {
     }
     s.add(std::make_unique<FX_Parallax>(W, H, 5u), 84.3f, 99.6f);         // 35
     s.add(std::make_unique<FX_VLines>(W, H), 90, 97.6f);                  // 36
-    {                                                                     // 37
-        auto e = std::make_unique<FX_Noise>(W, H, 256);
-        e->addAmountSegment(Seg(92, 0, 56.1f, 56.7f));
-        e->addAmountSegment(Seg(44, 0, 56.7f, 57.2f));
-        e->addAmountSegment(Seg(64, 0, 57.2f, 58.3f));
-        s.add(std::move(e), 56.1f, 58.3f);
-    }
+    s.rowSwap({Seg(92, 0, 56.1f, 56.7f), Seg(44, 0, 56.7f, 57.2f), Seg(64, 0, 57.2f, 58.3f)}, 56.1f, 58.3f);  // 37
     {                                                                     // 38
         FX_Image& e = s.picture(3, s.image(10, 0), 84.75f, 99);
         e.addOpacitySegment(Seg(0, 255, 84.75f, 85.25f));
