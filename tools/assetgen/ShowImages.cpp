@@ -155,7 +155,7 @@ Canvas mask() {
     return c;
 }
 
-Canvas vignette(const Font& bold) {
+Canvas vignette() {
     Canvas c = clear();
     for (int y = 0; y < 384; ++y)
         for (int x = 0; x < 512; ++x) {
@@ -163,7 +163,6 @@ Canvas vignette(const Font& bold) {
             const int a = int(std::clamp((r - 0.8) * 300, 0.0, 170.0));
             if (a > 2) c.at(x, y) = argb(a, 0, 0, 0);
         }
-    (void)bold;
     return c;
 }
 
@@ -198,7 +197,7 @@ bool writeShowImages(const std::string& dir, std::string& reason) {
     test.textCentred(bold, "TEST", 80, 220, 0xFFFFFFFFu, kInk, kOutline);
     w.png("data/mess/test.png", test);
     w.png("data/overlays/interlace2.png", interlace(32, 3));
-    w.png("data/mess/overlay1.png", vignette(bold));
+    w.png("data/mess/overlay1.png", vignette());
     const char* words[] = {"CODE", "ART", "MUSIC", "SOFTWARE"};
     const uint32_t hues[] = {argb(230, 230, 80, 60), argb(230, 60, 160, 230), argb(230, 240, 190, 60), argb(230, 150, 90, 220)};
     for (int k = 0; k < 4; ++k) w.png("data/mess/overlay" + std::to_string(k + 2) + ".png", shapes(bold, words[k], hues[k], k));
