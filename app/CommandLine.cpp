@@ -36,7 +36,7 @@ const char* const kUsage =
     "                         NNNNN the frame's number at that rate (10 s at 60 fps is frame_00600.png)\n"
     "  --from A --to B        offline time range in seconds (defaults: 0 and the show's end)\n"
     "  --shot T FILE.png      offline: render from --from at --fps up to T and write the frame at T\n"
-    "  --bench                offline: render the whole show as fast as possible and report speed\n"
+    "  --bench                offline: render the show (--from A --to B) as fast as possible and report speed\n"
     "  --spectrum T           print the music's 512 spectrum magnitudes at show time T (\"bin magnitude\")\n"
     "  --scene-info FILE.3ds  read a 3DS scene as the show would and print what it holds and any damage\n"
     "  --gallery DIR          render every effect alone over a test picture into DIR, with an index.html\n"
@@ -238,12 +238,13 @@ bool parseArguments(int argc, const char* const* argv, Options& o, std::string& 
         }
     }
     if (o.help || o.version) return true;
-    if (haveTo && o.mode != RunMode::Frames && o.mode != RunMode::Export) {
-        error = "--to only applies to --frames and --export";
+    if (haveTo && o.mode != RunMode::Frames && o.mode != RunMode::Export && o.mode != RunMode::Bench) {
+        error = "--to only applies to --frames, --bench and --export";
         return false;
     }
-    if (haveFrom && o.mode != RunMode::Frames && o.mode != RunMode::Shot && o.mode != RunMode::Export) {
-        error = "--from only applies to --frames, --shot and --export";
+    if (haveFrom && o.mode != RunMode::Frames && o.mode != RunMode::Shot && o.mode != RunMode::Export &&
+        o.mode != RunMode::Bench) {
+        error = "--from only applies to --frames, --shot, --bench and --export";
         return false;
     }
     if ((o.sizeWidth || o.quality >= 0) && o.mode != RunMode::Export) {

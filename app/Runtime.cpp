@@ -185,15 +185,15 @@ int renderShot(Timeline& timeline, const Options& o) {
 }
 
 int runBench(Timeline& timeline, const Options& o) {
-    const double end = timeline.getEndTime();
-    const long count = gridFrameCount(0, end, o.fps);
+    const double end = std::min(o.to, double(timeline.getEndTime()));
+    const long count = gridFrameCount(o.from, end, o.fps);
     const int windows = int(std::ceil(end)) + 1;
     std::vector<double> seconds(size_t(windows), 0.0);
     std::vector<long> frames(size_t(windows), 0);
     Progress progress("bench", count);
     const auto start = Clock::now();
     for (long k = 0; k < count; ++k) {
-        const float t = offlineFrameTime(0, o.fps, k);
+        const float t = offlineFrameTime(o.from, o.fps, k);
         const auto before = Clock::now();
         timeline.renderFrame(t);
         const int w = std::clamp(int(t), 0, windows - 1);
@@ -204,8 +204,8 @@ int runBench(Timeline& timeline, const Options& o) {
     const double total = secondsSince(start);
     progress.finish();
 
-    std::printf("bench: %ld frames, show time 0 to %.2f s at %g fps, in %.3f s: %.1f frames/s\n", count,
-                double(offlineFrameTime(0, o.fps, count - 1)), o.fps, total, double(count) / total);
+    std::printf("bench: %ld frames, show time %.2f to %.2f s at %g fps, in %.3f s: %.1f frames/s\n", count,
+                o.from, double(offlineFrameTime(o.from, o.fps, count - 1)), o.fps, total, double(count) / total);
     std::vector<std::pair<double, int>> rates;
     std::printf("frames/s per 1-second window of show time:\n");
     for (int w = 0; w < windows; ++w) {

@@ -125,6 +125,9 @@ TEST(CommandLine, ReadsEveryOption) {
     Options l;
     ASSERT_TRUE(parse({"--show", "a.toml", "--loop", "10:12.5", "--headless"}, l, error)) << error;
     EXPECT_EQ(std::tie(l.showFile, l.loopFrom, l.loopTo, l.start), std::make_tuple("a.toml", 10.0, 12.5, 10.0));
+    Options b;  // a bench of one stretch of the show
+    ASSERT_TRUE(parse({"--bench", "--from", "39", "--to", "47"}, b, error)) << error;
+    EXPECT_EQ(std::tie(b.mode, b.from, b.to), std::make_tuple(RunMode::Bench, 39.0, 47.0));
     ASSERT_TRUE(parse({"--effects"}, l, error));
     EXPECT_EQ(l.mode, RunMode::Effects);
 }
@@ -147,7 +150,7 @@ TEST(CommandLine, BadArgumentsAreNamed) {
         {{"--shot", "1", "a.png", "--bench"}, "--bench"},
         {{"--frames", "d", "--from", "5", "--to", "4"}, "--to"},
         {{"--to", "4"}, "--to"},
-        {{"--from", "4", "--bench"}, "--from"},
+        {{"--from", "4", "--spectrum", "1"}, "--from"}, {{"--to", "4", "--shot", "1", "a.png"}, "--to"},
         {{"--shot", "1", "a.png", "--from", "2"}, "--from"},
         // Every time within the show, rates within 1..1000: no unchecked value reaches a conversion.
         {{"--start", "1e30"}, "--start: a show time from 0 to 3600"}, {{"--start", "-1"}, "--start"},
