@@ -5,6 +5,8 @@
 
 #include "pixel/Numeric.h"
 #include "scene3d/DepthBuffer.h"
+#include "scene3d/Span.h"
+#include "simd/SpanKernels.h"
 
 EdgeEntry leftEdge[kRasterRows];
 EdgeEntry rightEdge[kRasterRows];
@@ -41,29 +43,16 @@ bool setUpTriangle(const RasterCorner corners[3], int& firstRow, int& endRow) {
     return true;
 }
 
-// Fills the spanned rows; Shade(x, y, w, uw, vw) returns the colour of a fragment that passed the test.
+// Fills the spanned rows one fragment at a time; Shade(w, uw, vw) returns the colour of a fragment that
+// passed the test.
 template <class Shade>
 void fillSpans(uint32_t* pixels, int width, int height, int firstRow, int endRow, bool perspective, Shade shade) {
     endRow = std::min(endRow, height);
     markDepthRows(firstRow, endRow);
     for (int y = firstRow; y < endRow; ++y) {
-        const EdgeEntry& l = leftEdge[y];
-        const EdgeEntry& r = rightEdge[y];
-        const float xl = l.x, xr = r.x;
-        const double span = double(xr) - xl;
-        const float dw = span != 0.0 ? float((double(r.w) - l.w) / span) : 0.0f;
-        const float du = perspective && span != 0.0 ? float((double(r.uw) - l.uw) / span) : 0.0f;
-        const float dv = perspective && span != 0.0 ? float((double(r.vw) - l.vw) / span) : 0.0f;
-        const int64_t x0 = truncToInt(double(xl));
-        const int64_t x1 = truncToInt(span + double(x0));
-        float w = l.w, uw = l.uw, vw = l.vw;
-        int64_t x = x0;
-        if (x < 0) {  // columns left of the target are walked without drawing
-            w = accumulateSteps(w, dw, -x), uw = accumulateSteps(uw, du, -x), vw = accumulateSteps(vw, dv, -x);
-            x = 0;
-        }
-        const int64_t last = std::min<int64_t>(x1, int64_t(std::min(width, kDepthBufferWidth)) - 1);
-        for (; x <= last; ++x, w += dw, uw += du, vw += dv) {
+        const RowSpan s = rowSpan(leftEdge[y], rightEdge[y], perspective, std::min(width, kDepthBufferWidth));
+        float w = s.w, uw = s.uw, vw = s.vw;
+        for (int64_t x = s.x; x <= s.last; ++x, w += s.dw, uw += s.du, vw += s.dv) {
             float& depth = depthBuffer[y * kDepthBufferWidth + int(x)];
             if (depth > w) {
                 pixels[size_t(y) * size_t(width) + size_t(x)] = shade(w, uw, vw);
@@ -71,6 +60,13 @@ void fillSpans(uint32_t* pixels, int width, int height, int firstRow, int endRow
             }
         }
     }
+}
+
+// log2 of a power of two from 1 to 2^15, else -1.
+int powerOfTwoLog(int n) {
+    for (int k = 0; k <= 15; ++k)
+        if (n == 1 << k) return k;
+    return -1;
 }
 
 }  // namespace
@@ -102,14 +98,12 @@ void walkEdge(EdgeEntry* left, EdgeEntry* right, const RasterCorner& from, const
     }
 }
 
+namespace reference {
+
 void fillFlat(uint32_t* pixels, int width, int height, const RasterCorner corners[3], uint32_t color) {
     int first, end;
     if (!setUpTriangle(corners, first, end)) return;
     fillSpans(pixels, width, height, first, end, false, [color](float, float, float) { return color; });
-}
-
-void fillWhite(uint32_t* pixels, int width, int height, const RasterCorner corners[3]) {
-    fillFlat(pixels, width, height, corners, 0x00FFFFFFu);
 }
 
 void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner corners[3], const uint32_t* texels,
@@ -127,6 +121,34 @@ void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner co
         const uint32_t col = uint32_t(truncToInt(double(u) * width64)) & maskU;
         return texels[size_t(row) * stride + col];
     });
+}
+
+}  // namespace reference
+
+void fillFlat(uint32_t* pixels, int width, int height, const RasterCorner corners[3], uint32_t color) {
+    int first, end;
+    if (!setUpTriangle(corners, first, end)) return;
+    end = std::min(end, height);
+    markDepthRows(first, end);
+    fillFlatRows(pixels, width, first, end, color);
+}
+
+void fillWhite(uint32_t* pixels, int width, int height, const RasterCorner corners[3]) {
+    fillFlat(pixels, width, height, corners, 0x00FFFFFFu);
+}
+
+void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner corners[3], const uint32_t* texels,
+                  int tw, int th) {
+    const int logWidth = powerOfTwoLog(tw), logHeight = powerOfTwoLog(th);
+    if (logWidth < 0 || logHeight < 0 || !texels) {  // other sizes wrap by a mask that is not a modulo
+        reference::fillTextured(pixels, width, height, corners, texels, tw, th);
+        return;
+    }
+    int first, end;
+    if (!setUpTriangle(corners, first, end)) return;
+    end = std::min(end, height);
+    markDepthRows(first, end);
+    fillTexturedRows(pixels, width, first, end, texels, logWidth, logHeight);
 }
 
 void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, int width, int height, uint32_t color) {

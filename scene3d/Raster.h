@@ -32,11 +32,18 @@ extern EdgeEntry rightEdge[kRasterRows];
 
 void walkEdge(EdgeEntry* left, EdgeEntry* right, const RasterCorner& from, const RasterCorner& to);
 
+// The fills run in SIMD lanes (simd/SpanKernels.h); reference:: keeps the plain per-fragment walk they
+// equal bit for bit.
 void fillFlat(uint32_t* pixels, int width, int height, const RasterCorner corners[3], uint32_t color);
 void fillWhite(uint32_t* pixels, int width, int height, const RasterCorner corners[3]);
 // texels: textureWidth x textureHeight words; power-of-two sizes wrap exactly, others by the same mask.
 void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner corners[3], const uint32_t* texels,
                   int textureWidth, int textureHeight);
+namespace reference {
+void fillFlat(uint32_t* pixels, int width, int height, const RasterCorner corners[3], uint32_t color);
+void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner corners[3], const uint32_t* texels,
+                  int textureWidth, int textureHeight);
+}  // namespace reference
 
 // Xiaolin Wu's line; end points are clamped into the target first; a pixel is blended with weight a/255
 // as old + (((channel - old) * a) >> 8) and written only when its word index is inside the 512 x 384 frame.

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <vector>
@@ -13,8 +14,12 @@
 #include "effects/filters/FX_Mosaic.h"
 #include "effects/filters/FX_MotionBlur.h"
 #include "effects/filters/FX_RadialBlur.h"
+#include "pixel/Numeric.h"
 #include "pixel/PixelOps.h"
+#include "scene3d/DepthBuffer.h"
+#include "scene3d/Raster.h"
 #include "simd/Simd.h"
+#include "simd/SpanKernels.h"
 
 namespace {
 
@@ -193,4 +198,90 @@ TEST_F(EveryTarget, BoxBlurEqualsDirectSummation) {
         for (uint32_t sum = 0; sum <= 255u * uint32_t(span); ++sum) ASSERT_EQ(d(sum), sum / uint32_t(span));
     }
     EXPECT_EQ(windowDivider(601).multiplier, 0u);
+}
+
+// The walk over columns or rows skipped before the target: runs crossed in one multiplication.
+TEST(SkippedSteps, EqualOneAdditionAtATime) {
+    std::mt19937 gen(5);
+    for (int c = 0; c < 3000; ++c) {
+        const float scale = std::ldexp(1.0f, int(gen() % 40) - 30);
+        const float start = std::uniform_real_distribution<float>(-2, 2)(gen) * scale;
+        float step = std::uniform_real_distribution<float>(-1, 1)(gen) * scale * (c % 2 ? 1e-4f : 1e-7f);
+        if (c % 7 == 0) step = std::ldexp(1.0f, -24) * scale * 3;  // ties
+        const int64_t count = int64_t(gen() % 200000);
+        float v = start;
+        for (int64_t i = 0; i < count; ++i) v += step;
+        const float got = accumulateSteps(start, step, count);
+        ASSERT_EQ(std::memcmp(&got, &v, sizeof v), 0) << start << " + " << count << " x " << step << ": " << got << " vs " << v;
+    }
+}
+
+TEST_F(EveryTarget, RunningSumsEqualOneAdditionAtATime) {
+    std::mt19937 gen(11);
+    auto pick = [&](std::initializer_list<float> from) { return from.begin()[gen() % from.size()]; };
+    std::vector<float> got(512 + 64), want(512);
+    forEachTarget([&] {
+        for (int c = 0; c < 20000; ++c) {
+            // Starts and steps of every scale, crossing binades and zero; steps that are whole, half (ties)
+            // and quarter ulps; zero, subnormal and non-finite values.
+            const float scale = std::ldexp(1.0f, int(gen() % 40) - 30);
+            float start = std::uniform_real_distribution<float>(-2, 2)(gen) * scale;
+            float step = std::uniform_real_distribution<float>(-1, 1)(gen) * scale * pick({1e-3f, 1e-6f, 0.05f, 1e-9f});
+            switch (c % 9) {
+                case 0: step = std::ldexp(1.0f, int(gen() % 8) - 24) * scale * pick({1, -1, 3, -5}); break;  // ties
+                case 1: start = pick({0.0f, 1e-40f, -1e-42f, 8388608.0f, -0.5f, 1.0f}); break;
+                case 2: step = pick({0.0f, 1e-41f, INFINITY, NAN, -0.0f}); break;
+                case 3: start = -start, step = -step * 1000; break;  // crossing zero within the span
+                default: break;
+            }
+            const size_t n = 1 + gen() % 512;
+            float v = start;
+            for (size_t k = 0; k < n; ++k, v += step) want[k] = v;
+            runningSums(got.data(), n, start, step);
+            for (size_t k = 0; k < n; ++k)
+                ASSERT_EQ(std::memcmp(&got[k], &want[k], sizeof(float)), 0)
+                    << "start " << start << " step " << step << " n " << n << " at " << k << ": " << got[k] << " vs " << want[k];
+        }
+    });
+}
+
+TEST_F(EveryTarget, TriangleFillsEqualThePerFragmentWalk) {
+    std::vector<uint32_t> texels(128 * 64);
+    for (size_t i = 0; i < texels.size(); ++i) texels[i] = uint32_t(i * 2654435761u);
+    std::vector<uint32_t> got(kFrameWords), want(kFrameWords);
+    std::vector<float> gotDepth(kDepthBufferEntries), wantDepth(kDepthBufferEntries);
+    forEachTarget([&] {
+        std::mt19937 gen(3);
+        auto in = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(gen); };
+        for (auto [tw, th] : {std::pair{128, 64}, {1, 1}, {16, 128}}) {
+            std::fill(got.begin(), got.end(), 0u), std::fill(want.begin(), want.end(), 0u);
+            clearDepth();
+            wantDepth.assign(depthBuffer, depthBuffer + kDepthBufferEntries);
+            gotDepth = wantDepth;
+            for (int k = 0; k < 400; ++k) {
+                // Overlapping triangles of every size at close depths, many reaching past the frame's
+                // sides (columns skipped before the frame, spans cut at its right edge), texture
+                // coordinates far from zero and past the int32 range, now and then a corner behind the
+                // eye, and every tenth triangle drawn again over itself (equal depths: the first stays).
+                const float size = k % 3 == 0 ? 40.0f : 700.0f;
+                const float cx = in(-100, 612), cy = in(-50, 434), far = k % 25 == 3 ? 1e8f : 1.0f;
+                static RasterCorner c[3];
+                if (k % 10 != 9)
+                    for (RasterCorner& v : c)
+                        v = {cx + in(-size, size), cy + in(-size, size), in(-60, -2), in(-300, 300) * far, in(-3, 3) * far};
+                if (k % 50 == 7) c[1].z = 0.0f;
+                std::copy(wantDepth.begin(), wantDepth.end(), depthBuffer);
+                if (k % 2) reference::fillTextured(want.data(), 512, 384, c, texels.data(), tw, th);
+                else reference::fillFlat(want.data(), 512, 384, c, uint32_t(k));
+                wantDepth.assign(depthBuffer, depthBuffer + kDepthBufferEntries);
+                std::copy(gotDepth.begin(), gotDepth.end(), depthBuffer);
+                if (k % 2) fillTextured(got.data(), 512, 384, c, texels.data(), tw, th);
+                else fillFlat(got.data(), 512, 384, c, uint32_t(k));
+                gotDepth.assign(depthBuffer, depthBuffer + kDepthBufferEntries);
+                ASSERT_EQ(got, want) << tw << " x " << th << ", triangle " << k;
+                ASSERT_EQ(std::memcmp(gotDepth.data(), wantDepth.data(), gotDepth.size() * sizeof(float)), 0)
+                    << tw << " x " << th << ", triangle " << k;
+            }
+        }
+    });
 }

@@ -1,0 +1,52 @@
+// One row of a triangle between its left and right edge entries: where drawing starts and ends and the
+// running sums of 1/z, u/z and v/z at the first drawn column. Shared by the plain per-fragment walk and the
+// SIMD fills so both start every row from the same bits.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "pixel/Numeric.h"
+#include "scene3d/Raster.h"
+
+struct RowSpan {
+    int64_t x, last;            // first and last column drawn; nothing when x > last
+    float w, uw, vw;            // the running sums at column x
+    float dw, du, dv;           // added once per column, one float addition at a time
+};
+
+// Steps come from double differences and quotients, each rounded once; a span of zero width takes zero
+// steps. Columns left of the target are walked without drawing; `columns` bounds the last column.
+inline RowSpan rowSpan(const EdgeEntry& l, const EdgeEntry& r, bool perspective, int columns) {
+    RowSpan s;
+    const float xl = l.x, xr = r.x;
+    const double span = double(xr) - xl;
+    s.dw = span != 0.0 ? float((double(r.w) - l.w) / span) : 0.0f;
+    s.du = perspective && span != 0.0 ? float((double(r.uw) - l.uw) / span) : 0.0f;
+    s.dv = perspective && span != 0.0 ? float((double(r.vw) - l.vw) / span) : 0.0f;
+    const int64_t x0 = truncToInt(double(xl));
+    const int64_t x1 = truncToInt(span + double(x0));
+    s.w = l.w, s.uw = l.uw, s.vw = l.vw;
+    s.x = x0;
+    if (s.x < 0) {
+        s.w = accumulateSteps(s.w, s.dw, -s.x), s.uw = accumulateSteps(s.uw, s.du, -s.x);
+        s.vw = accumulateSteps(s.vw, s.dv, -s.x);
+        s.x = 0;
+    }
+    s.last = std::min<int64_t>(x1, int64_t(columns) - 1);
+    return s;
+}
+
+// The texel a fragment shows when the texture's sides are 2^logWidth x 2^logHeight: u and v scaled by a
+// power of two are exact in float, so this float form equals the double one of any texture size.
+// Positions outside the int32 range give 0 (the truncation's INT32_MIN masked), as in the double form.
+inline uint32_t powerOfTwoTexel(float w, float uw, float vw, const uint32_t* texels, int logWidth, int logHeight) {
+    const float z = 1.0f / w;
+    const float fu = uw * z * float(1u << logWidth), fv = vw * z * float(1u << logHeight);
+    auto wrapped = [](float f, uint32_t mask) {
+        return f >= -2147483648.0f && f < 2147483648.0f ? uint32_t(int32_t(f)) & mask : 0u;
+    };
+    const uint32_t col = wrapped(fu, (1u << logWidth) - 1), row = wrapped(fv, (1u << logHeight) - 1);
+    return texels[size_t(row) << logWidth | col];
+}
+
