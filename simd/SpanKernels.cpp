@@ -27,15 +27,15 @@ constexpr bool kLaneDivisionExact = !HWY_ARCH_ARM_V7;
 constexpr size_t kRowRoom = size_t(kDepthBufferWidth);
 
 
-// The running sums of a row, with room before and after for lanes that lie outside the span (their
-// values are never stored). File-scope so they are initialised once; the fills are single-threaded, like
-// the edge tables they read.
+// Spans shorter than this (or than a vector) are drawn one fragment at a time. Measured on the show's
+// temple and city and on 5,000 small triangles: 8, 16 and 32 within noise of each other, 8 ahead.
+constexpr size_t kShortSpan = 8;
+constexpr size_t kRunSpan = 32;  // shorter spans' sums are walked one addition at a time
+// The running sums of a row, with room after the span for a vector's overrun. File-scope, so initialised
+// once; the fills are single-threaded, like the edge tables they read. Two sets: one row's sums are
+// written while the row before it is shaded from the other, so a vector never waits on stores just made.
 constexpr size_t kPad = 64;
-// Shorter spans are drawn one fragment at a time: their sums, written and read back at once, would stall
-// on the store buffer, and a run's set-up would not pay (measured: 16 and 8 were slower on 5,000 small
-// triangles, and no faster on frame-wide spans).
-constexpr size_t kShortSpan = 32;
-float rowW[kPad + kRowRoom + kPad], rowU[kPad + kRowRoom + kPad], rowV[kPad + kRowRoom + kPad];
+float rowW[2][kRowRoom + kPad], rowU[2][kRowRoom + kPad], rowV[2][kRowRoom + kPad];
 
 // a[k] for k in 0 .. n - 1: start, then `step` added one float addition at a time. Where the sums form an
 // exact arithmetic run (arithmeticSteps) they are written a vector at a time as start + j * D, which is
@@ -76,9 +76,6 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
     const int columns = std::min(width, kDepthBufferWidth);
     // Lanes need a whole vector inside the row (and IEEE division when they shade).
     const bool lanes = N <= kPad && size_t(columns) >= N && (kLaneDivisionExact || !kTextured);
-    float* const W = rowW + kPad;
-    float* const U = rowU + kPad;
-    float* const V = rowV + kPad;
 
     const auto one = hn::Set(df, 1.0f);
     const auto textureWidth = hn::Set(df, float(1u << logWidth)), textureHeight = hn::Set(df, float(1u << logHeight));
@@ -89,8 +86,8 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
         const auto inside = hn::And(hn::Ge(f, low), hn::Lt(f, high));
         return hn::And(hn::BitCast(du, hn::ConvertTo(di, hn::IfThenElseZero(inside, f))), mask);
     };
-    // The fragments at span indices k .. k + N - 1.
-    auto shade = [&](uint32_t* out, float* depth, size_t k) {
+    // The fragments at span indices k .. k + N - 1, sums from W, U, V.
+    auto shade = [&](const float* W, const float* U, const float* V, uint32_t* out, float* depth, size_t k) {
         const auto oneOverZ = hn::LoadU(df, W + k);
         const auto depthNow = hn::LoadU(df, depth + k);
         const auto nearer = hn::Gt(depthNow, oneOverZ);
@@ -109,13 +106,46 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
         hn::StoreU(hn::IfThenElse(nearer, oneOverZ, depthNow), df, depth + k);
     };
 
+    // A row's span and, when it is drawn in lanes, its sums written to set `set`.
+    struct Row {
+        RowSpan s;
+        size_t n = 0;  // 0: nothing to draw
+        bool inLanes = false;
+    };
+    auto prepare = [&](int y, int set) {
+        Row r;
+        r.s = rowSpan(leftEdge[y], rightEdge[y], kTextured, columns);
+        if (r.s.x > r.s.last) return r;
+        r.n = size_t(r.s.last - r.s.x + 1);  // at most kRowRoom: columns never pass 511
+        r.inLanes = lanes && r.n >= std::max(kShortSpan, N);
+        if (!r.inLanes) return r;
+        float* W = rowW[set];
+        float* U = rowU[set];
+        float* V = rowV[set];
+        if (r.n >= kRunSpan) {
+            RunningSums(W, r.n, r.s.w, r.s.dw);
+            if (kTextured) RunningSums(U, r.n, r.s.uw, r.s.du), RunningSums(V, r.n, r.s.vw, r.s.dv);
+        } else {
+            float w = r.s.w, uw = r.s.uw, vw = r.s.vw;
+            for (size_t k = 0; k < r.n; ++k) {
+                W[k] = w, w += r.s.dw;
+                if (kTextured) U[k] = uw, V[k] = vw, uw += r.s.du, vw += r.s.dv;
+            }
+        }
+        return r;
+    };
+
+    Row next = firstRow < endRow ? prepare(firstRow, 0) : Row();
     for (int y = firstRow; y < endRow; ++y) {
-        const RowSpan s = rowSpan(leftEdge[y], rightEdge[y], kTextured, columns);
-        if (s.x > s.last) continue;
-        const size_t n = size_t(s.last - s.x + 1);  // at most kRowRoom: columns never pass 511
+        const int set = (y - firstRow) & 1;
+        const Row r = next;
+        if (y + 1 < endRow) next = prepare(y + 1, set ^ 1);
+        if (r.n == 0) continue;
+        const RowSpan& s = r.s;
+        const size_t n = r.n;
         uint32_t* out = pixels + size_t(y) * size_t(width) + size_t(s.x);
         float* depth = depthBuffer + size_t(y) * kDepthBufferWidth + size_t(s.x);
-        if (!lanes || n < std::max(kShortSpan, N)) {
+        if (!r.inLanes) {
             float w = s.w, uw = s.uw, vw = s.vw;
             for (size_t k = 0; k < n; ++k, w += s.dw, uw += s.du, vw += s.dv) {
                 if (depth[k] > w) {
@@ -125,14 +155,15 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
             }
             continue;
         }
-        RunningSums(W, n, s.w, s.dw);
-        if (kTextured) RunningSums(U, n, s.uw, s.du), RunningSums(V, n, s.vw, s.dv);
+        const float* W = rowW[set];
+        const float* U = rowU[set];
+        const float* V = rowV[set];
         size_t k = 0;
-        for (; k + N <= n; k += N) shade(out, depth, k);
+        for (; k + N <= n; k += N) shade(W, U, V, out, depth, k);
         // The last vector ends at the span's end and overlaps fragments already done: a second test of a
         // fragment changes nothing (a drawn one now equals the depth it is tested against, and the test is
         // strict).
-        if (k < n) shade(out, depth, n - N);
+        if (k < n) shade(W, U, V, out, depth, n - N);
     }
 }
 

@@ -210,8 +210,8 @@ void FX_GridExpander::drawCells() {
                 const int32_t k = 255 - std::clamp(truncToInt(32.0 * double(n.shade)), 0, 255);
                 return ShadedVertex{px, py, truncToInt(double(n.u)), truncToInt(double(n.v)), k};
             };
-            drawShadedTriangle(blend, dst, W, vertex(A, x, y), vertex(C, x, y + 8), vertex(D, x + 8, y + 8), tex);
-            drawShadedTriangle(blend, dst, W, vertex(A, x, y), vertex(B, x + 8, y), vertex(D, x + 8, y + 8), tex);
+            drawShadedCell(blend, dst, W, x, y, vertex(A, x, y), vertex(B, x + 8, y), vertex(C, x, y + 8),
+                           vertex(D, x + 8, y + 8), tex);
         }
 }
 

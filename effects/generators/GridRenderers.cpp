@@ -5,6 +5,7 @@
 
 #include "pixel/Numeric.h"
 #include "pixel/PixelOps.h"
+#include "simd/GridKernels.h"
 
 namespace {
 
@@ -12,14 +13,7 @@ namespace {
 inline int32_t wrapAdd(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
 inline int32_t wrapSub(int32_t a, int32_t b) { return int32_t(uint32_t(a) - uint32_t(b)); }
 inline int32_t shl16(int32_t v) { return int32_t(uint32_t(v) << 16); }
-// a / b truncated towards zero, through a double division: several times cheaper than a 32-bit integer
-// one and exact, since a quotient that is not an integer lies at least 1 / |b| from every integer while
-// the double's rounding error stays below 2^-22 / |b|.
-inline int32_t divide(int32_t a, int32_t b) {
-    if (b == 0) return 0;
-    if (b == -1) return wrapSub(0, a);  // INT32_MIN / -1 wraps instead of trapping
-    return int32_t(double(a) / double(b));
-}
+inline int32_t divide(int32_t a, int32_t b) { return truncatedQuotient(a, b); }
 inline uint32_t texel(const uint32_t* t, int32_t u, int32_t v) {
     return t[(uint32_t(v >> 16) & 255u) * 256u + (uint32_t(u >> 16) & 255u)];
 }
@@ -48,23 +42,41 @@ void block(uint32_t* target, int W, int x, int y, float Au, float Av, float Bu, 
 }
 
 template <GridBlend B>
-void span(uint32_t* target, int W, int32_t xa, int32_t xb, int32_t y, int32_t ua, int32_t ub, int32_t va, int32_t vb,
-          int32_t ka, int32_t kb, const uint32_t* t) {
-    if (xa > xb) std::swap(xa, xb), std::swap(ua, ub), std::swap(va, vb), std::swap(ka, kb);
-    if (xa == xb) return;
-    const int32_t n = wrapSub(xb, xa);
-    const int32_t du = divide(shl16(wrapSub(ub, ua)), n), dv = divide(shl16(wrapSub(vb, va)), n);
-    const int32_t dk = divide(shl16(wrapSub(kb >> 16, ka >> 16)), n);
-    int32_t u = shl16(ua), v = shl16(va), k = shl16(ka >> 16);
-    uint32_t* row = target + size_t(y) * size_t(W);
-    for (int32_t x = xa; x < xb; ++x, u = wrapAdd(u, du), v = wrapAdd(v, dv), k = wrapAdd(k, dk)) {
-        const uint32_t s = texel(t, u, v);
-        const int dark = k >> 16;
-        const uint32_t r = uint32_t(std::max(0, int(s >> 16 & 255) - dark));
-        const uint32_t g = uint32_t(std::max(0, int(s >> 8 & 255) - dark));
-        const uint32_t b = uint32_t(std::max(0, int(s & 255) - dark));
+void run(uint32_t* row, int n, ShadedSteps s, const uint32_t* t) {
+    for (int x = 0; x < n; ++x, s.u = wrapAdd(s.u, s.du), s.v = wrapAdd(s.v, s.dv), s.k = wrapAdd(s.k, s.dk)) {
+        const uint32_t texelValue = texel(t, s.u, s.v);
+        const int dark = s.k >> 16;
+        const uint32_t r = uint32_t(std::max(0, int(texelValue >> 16 & 255) - dark));
+        const uint32_t g = uint32_t(std::max(0, int(texelValue >> 8 & 255) - dark));
+        const uint32_t b = uint32_t(std::max(0, int(texelValue & 255) - dark));
         put<B>(row[x], r << 16 | g << 8 | b);
     }
+}
+
+// One row of a shaded triangle: n > 0 pixels from (x, y), its start values and the numerators of its
+// steps (each step is numerator / n, truncated).
+struct ShadedSpan {
+    int32_t x, y, n;
+    int32_t u, v, k;
+    int32_t nu, nv, nk;
+};
+
+// The row from (xa, y) to (xb, y), ends in either order, before its steps are divided out; false when it
+// is empty.
+bool makeSpan(ShadedSpan& s, int32_t xa, int32_t xb, int32_t y, int32_t ua, int32_t ub, int32_t va, int32_t vb,
+              int32_t ka, int32_t kb) {
+    if (xa > xb) std::swap(xa, xb), std::swap(ua, ub), std::swap(va, vb), std::swap(ka, kb);
+    if (xa == xb) return false;
+    s.x = xa, s.y = y, s.n = wrapSub(xb, xa);
+    s.u = shl16(ua), s.v = shl16(va), s.k = shl16(ka >> 16);
+    s.nu = shl16(wrapSub(ub, ua)), s.nv = shl16(wrapSub(vb, va)), s.nk = shl16(wrapSub(kb >> 16, ka >> 16));
+    return true;
+}
+
+void drawSpan(GridBlend blend, uint32_t* target, int W, const ShadedSpan& s, const uint32_t* t) {
+    const ShadedSteps steps{s.u, s.v, s.k, divide(s.nu, s.n), divide(s.nv, s.n), divide(s.nk, s.n)};
+    // The rest of the row from x may be read and written back by whole vectors.
+    shadedRun(blend, target + size_t(s.y) * size_t(W) + size_t(s.x), s.n, std::max(int(s.n), W - s.x), steps, t);
 }
 
 struct Edge {
@@ -81,8 +93,9 @@ struct Edge {
     void step() { x = wrapAdd(x, dx), u = wrapAdd(u, du), v = wrapAdd(v, dv), k = wrapAdd(k, dk); }
 };
 
-template <GridBlend B>
-void triangle(uint32_t* target, int W, ShadedVertex a, ShadedVertex b, ShadedVertex c, const uint32_t* t) {
+// Calls emit(span) for every non-empty row of the triangle, top to bottom.
+template <class Emit>
+void triangleSpans(ShadedVertex a, ShadedVertex b, ShadedVertex c, Emit emit) {
     if (a.y > b.y) std::swap(a, b);
     if (a.y > c.y) std::swap(a, c);
     if (b.y > c.y) std::swap(b, c);
@@ -92,7 +105,8 @@ void triangle(uint32_t* target, int W, ShadedVertex a, ShadedVertex b, ShadedVer
         for (int32_t y = from; y < to; ++y) {
             const Edge& l = longEdge.x < shortEdge.x ? longEdge : shortEdge;
             const Edge& r = longEdge.x < shortEdge.x ? shortEdge : longEdge;
-            span<B>(target, W, l.x >> 16, r.x >> 16, y, l.u >> 16, r.u >> 16, l.v >> 16, r.v >> 16, l.k, r.k, t);
+            ShadedSpan s;
+            if (makeSpan(s, l.x >> 16, r.x >> 16, y, l.u >> 16, r.u >> 16, l.v >> 16, r.v >> 16, l.k, r.k)) emit(s);
             longEdge.step();
             shortEdge.step();
         }
@@ -116,18 +130,30 @@ void drawGridBlock(GridBlend blend, uint32_t* target, int W, int x, int y, float
 
 void drawShadedTriangle(GridBlend blend, uint32_t* target, int W, ShadedVertex a, ShadedVertex b, ShadedVertex c,
                         const uint32_t* t) {
+    triangleSpans(a, b, c, [&](const ShadedSpan& s) { drawSpan(blend, target, W, s, t); });
+}
+
+void drawShadedCell(GridBlend blend, uint32_t* target, int W, int x, int y, ShadedVertex A, ShadedVertex B,
+                    ShadedVertex C, ShadedVertex D, const uint32_t* t) {
+    const bool corners = A.x == x && A.y == y && B.x == x + 8 && B.y == y && C.x == x && C.y == y + 8 &&
+                         D.x == x + 8 && D.y == y + 8;
+    if (corners && x >= 0 && x <= W - 8 && y >= 0 &&
+        shadedCell(blend, target + size_t(y) * size_t(W) + size_t(x), W, {x, A, B, C, D}, t))
+        return;
+    drawShadedTriangle(blend, target, W, A, C, D, t);
+    drawShadedTriangle(blend, target, W, A, B, D, t);
+}
+
+void reference::shadedRun(GridBlend blend, uint32_t* row, int n, const ShadedSteps& steps, const uint32_t* t) {
     switch (blend) {
-        case GridBlend::Copy: triangle<GridBlend::Copy>(target, W, a, b, c, t); break;
-        case GridBlend::Add: triangle<GridBlend::Add>(target, W, a, b, c, t); break;
-        case GridBlend::Subtract: triangle<GridBlend::Subtract>(target, W, a, b, c, t); break;
+        case GridBlend::Copy: run<GridBlend::Copy>(row, n, steps, t); break;
+        case GridBlend::Add: run<GridBlend::Add>(row, n, steps, t); break;
+        case GridBlend::Subtract: run<GridBlend::Subtract>(row, n, steps, t); break;
     }
 }
 
 void drawShadedSpan(GridBlend blend, uint32_t* target, int W, int32_t xa, int32_t xb, int32_t y, int32_t ua, int32_t ub,
                     int32_t va, int32_t vb, int32_t ka, int32_t kb, const uint32_t* t) {
-    switch (blend) {
-        case GridBlend::Copy: span<GridBlend::Copy>(target, W, xa, xb, y, ua, ub, va, vb, ka, kb, t); break;
-        case GridBlend::Add: span<GridBlend::Add>(target, W, xa, xb, y, ua, ub, va, vb, ka, kb, t); break;
-        case GridBlend::Subtract: span<GridBlend::Subtract>(target, W, xa, xb, y, ua, ub, va, vb, ka, kb, t); break;
-    }
+    ShadedSpan s;
+    if (makeSpan(s, xa, xb, y, ua, ub, va, vb, ka, kb)) drawSpan(blend, target, W, s, t);
 }

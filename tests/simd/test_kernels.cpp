@@ -18,6 +18,7 @@
 #include "pixel/PixelOps.h"
 #include "scene3d/DepthBuffer.h"
 #include "scene3d/Raster.h"
+#include "simd/GridKernels.h"
 #include "simd/Simd.h"
 #include "simd/SpanKernels.h"
 
@@ -281,6 +282,53 @@ TEST_F(EveryTarget, TriangleFillsEqualThePerFragmentWalk) {
                 ASSERT_EQ(got, want) << tw << " x " << th << ", triangle " << k;
                 ASSERT_EQ(std::memcmp(gotDepth.data(), wantDepth.data(), gotDepth.size() * sizeof(float)), 0)
                     << tw << " x " << th << ", triangle " << k;
+            }
+        }
+    });
+}
+
+TEST(GridQuotient, EqualsTheDoubleDivisionEverywhere) {
+    std::mt19937 gen(9);
+    const int32_t edges[] = {INT32_MIN, INT32_MIN + 1, -65536 * 255, -1, 0, 1, 7, 65535, 65536 * 255, INT32_MAX - 1, INT32_MAX};
+    auto check = [](int32_t a, int32_t b) {
+        const int32_t want = b == 0 ? 0 : b == -1 ? int32_t(0u - uint32_t(a)) : int32_t(double(a) / double(b));
+        ASSERT_EQ(truncatedQuotient(a, b), want) << a << " / " << b;
+    };
+    for (int32_t b = -600; b <= 600; ++b) {
+        for (int32_t a : edges) check(a, b);
+        for (int k = 0; k < 200; ++k) check(int32_t(gen()), b);
+        for (int k = 0; k < 50; ++k) check(int32_t(gen() % 2048) * b + int32_t(gen() % 3) - 1, b);  // next to multiples
+    }
+    for (int k = 0; k < 100000; ++k) check(int32_t(gen()), int32_t(gen()) >> (gen() % 31));
+}
+
+TEST_F(EveryTarget, GridCellsAndRunsEqualTheirPerPixelForms) {
+    std::vector<uint32_t> texture = frameWords(256 * 256, 4);
+    forEachTarget([&] {
+        std::mt19937 gen(21);
+        for (GridBlend blend : {GridBlend::Copy, GridBlend::Add, GridBlend::Subtract}) {
+            std::vector<uint32_t> got = frameWords(64 * 40, 5), want = got;
+            for (int c = 0; c < 400; ++c) {
+                // Cells at every place of a 64 x 40 target (the last column of cells touching its right edge),
+                // texture coordinates near and far from zero, darkness past both ends of 0..255.
+                const int x = 8 * int(gen() % 8), y = 8 * int(gen() % 4);
+                const int32_t far = c % 5 == 0 ? 100000 : 300;
+                auto corner = [&](int px, int py) {
+                    return ShadedVertex{px, py, int32_t(gen() % uint32_t(2 * far)) - far, int32_t(gen() % uint32_t(2 * far)) - far,
+                                        int32_t(gen() % 400) - 70};
+                };
+                const ShadedVertex A = corner(x, y), B = corner(x + 8, y), C = corner(x, y + 8), D = corner(x + 8, y + 8);
+                drawShadedCell(blend, got.data(), 64, x, y, A, B, C, D, texture.data());
+                drawShadedTriangle(blend, want.data(), 64, A, C, D, texture.data());
+                drawShadedTriangle(blend, want.data(), 64, A, B, D, texture.data());
+                ASSERT_EQ(got, want) << "cell " << c;
+                // A lone run of any length, ending anywhere in its row.
+                const int n = 1 + int(gen() % 40), at = int(gen() % uint32_t(64 - n + 1)) + 64 * int(gen() % 40);
+                const ShadedSteps s{int32_t(gen()), int32_t(gen()), int32_t(gen() % (400u << 16)) - (70 << 16),
+                                    int32_t(gen()) >> 8, int32_t(gen()) >> 8, int32_t(gen()) >> 12};
+                shadedRun(blend, got.data() + at, n, 64 - at % 64, s, texture.data());
+                reference::shadedRun(blend, want.data() + at, n, s, texture.data());
+                ASSERT_EQ(got, want) << "run " << c;
             }
         }
     });
