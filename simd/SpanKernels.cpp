@@ -1,8 +1,8 @@
 // The triangle fills of simd/SpanKernels.h, compiled for every SIMD target and dispatched at run time.
 //
 // A long row is done in two passes. The running sums of 1/z, u/z and v/z are written first into a small
-// buffer: a sum is the one before it plus a step, rounded, but stretches where every rounding adds the
-// same amount are written a vector at a time (RunningSums). The fragments are then tested and shaded in
+// buffer: a sum is the one before it plus a step, rounded, but stretches of 1/z where every rounding adds
+// the same amount are written a vector at a time (RunningSums). The fragments are then tested and shaded in
 // lanes: a lane does exactly what the per-fragment walk does (divide, multiply, compare, truncate), and a
 // fragment's outcome never depends on its neighbours'.
 #undef HWY_TARGET_INCLUDE
@@ -11,6 +11,7 @@
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "scene3d/DepthBuffer.h"
 #include "scene3d/Span.h"
@@ -64,6 +65,14 @@ void RunningSums(float* HWY_RESTRICT a, size_t n, float start, float step) {
         if (k + 1 >= n) return;
         v += step, ++k;
     }
+}
+
+// Whether the n sums from `start` by `step` stay on one side of zero within a factor of 4.
+inline bool fewBinades(float start, float step, size_t n) {
+    const double a = start, b = double(start) + double(n) * double(step);
+    if (!(a * b > 0)) return false;
+    const double lo = std::min(std::fabs(a), std::fabs(b)), hi = std::max(std::fabs(a), std::fabs(b));
+    return hi < 4.0 * lo;
 }
 
 template <bool kTextured>
@@ -122,14 +131,21 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
         float* W = rowW[set];
         float* U = rowU[set];
         float* V = rowV[set];
-        if (r.n >= kRunSpan) {
-            RunningSums(W, r.n, r.s.w, r.s.dw);
-            if (kTextured) RunningSums(U, r.n, r.s.uw, r.s.du), RunningSums(V, r.n, r.s.vw, r.s.dv);
-        } else {
+        // Sums whose span stays on one side of zero within a factor of 4 cross at most two binades: their
+        // runs are long and written in vectors. The others (u/z and v/z near a face's edge, where they
+        // start at zero and cross a binade every few steps) are walked, side by side.
+        const bool runW = r.n >= kRunSpan && fewBinades(r.s.w, r.s.dw, r.n);
+        const bool runU = kTextured && r.n >= kRunSpan && fewBinades(r.s.uw, r.s.du, r.n);
+        const bool runV = kTextured && r.n >= kRunSpan && fewBinades(r.s.vw, r.s.dv, r.n);
+        if (runW) RunningSums(W, r.n, r.s.w, r.s.dw);
+        if (runU) RunningSums(U, r.n, r.s.uw, r.s.du);
+        if (runV) RunningSums(V, r.n, r.s.vw, r.s.dv);
+        if (!runW || (kTextured && (!runU || !runV))) {
             float w = r.s.w, uw = r.s.uw, vw = r.s.vw;
             for (size_t k = 0; k < r.n; ++k) {
-                W[k] = w, w += r.s.dw;
-                if (kTextured) U[k] = uw, V[k] = vw, uw += r.s.du, vw += r.s.dv;
+                if (!runW) W[k] = w, w += r.s.dw;
+                if (kTextured && !runU) U[k] = uw, uw += r.s.du;
+                if (kTextured && !runV) V[k] = vw, vw += r.s.dv;
             }
         }
         return r;

@@ -30,10 +30,13 @@ void FX_GridExpander::update() {
     applySegments(targetSegments, time, [&](const Vector3& v) { target = v; });
 }
 
-Vector3 FX_GridExpander::rotateEuler(const Vector3& v, float a, float b, float c) {
-    const double ca = float(std::cos(double(a))), sa = float(std::sin(double(a)));
-    const double cb = float(std::cos(double(b))), sb = float(std::sin(double(b)));
-    const double cc = float(std::cos(double(c))), sc = float(std::sin(double(c)));
+FX_GridExpander::EulerRotation::EulerRotation(float a, float b, float c)
+    : ca(float(std::cos(double(a)))), sa(float(std::sin(double(a)))), cb(float(std::cos(double(b)))),
+      sb(float(std::sin(double(b)))), cc(float(std::cos(double(c)))), sc(float(std::sin(double(c)))) {}
+
+Vector3 FX_GridExpander::rotateEuler(const Vector3& v, float a, float b, float c) { return EulerRotation(a, b, c)(v); }
+
+Vector3 FX_GridExpander::EulerRotation::operator()(const Vector3& v) const {
     return {float(v.x * (cc * cb) + v.y * (sc * cb) - v.z * sb),
             float(v.x * (sb * sa * cc - sc * ca) + v.y * (cc * ca + sc * sb * sa) + v.z * (sa * cb)),
             float(v.x * (sc * sa + cc * sb * ca) + v.y * (sc * sb * ca - cc * sa) + v.z * (ca * cb))};
@@ -99,10 +102,11 @@ void FX_GridExpander::castRays(const Vector3& o, const Vector3& angles, Hit hit)
     rayCast = true;
     const int hw = gridWidth / 2, hh = gridHeight / 2;
     const float ax = float(angles.x * kDegree), ay = float(angles.y * kDegree), az = float(angles.z * kDegree);
+    const EulerRotation rotate(ax, ay, az);  // the same for every ray
     for (int j = 0; j < gridHeight; ++j)
         for (int i = 0; i < gridWidth; ++i) {
             const Vector3 d0(float(double(i - hw) / fovDivisor), float(double(j - hh) / fovDivisor), 1.0f);
-            Vector3 d = rotateEuler(d0, ax, ay, az);
+            Vector3 d = rotate(d0);
             d.normalize();
             float u, v, shade;
             if (!hit(o, d, u, v, shade)) continue;

@@ -42,6 +42,12 @@ public:
     void castSquareTunnel(const Vector3& origin, const Vector3& angles);
     void castPlanes(const Vector3& origin, const Vector3& angles);
     static Vector3 rotateEuler(const Vector3& v, float a, float b, float c);
+    // The rotation by angles a, b, c: their cosines and sines rounded to float, kept in double.
+    struct EulerRotation {
+        double ca, sa, cb, sb, cc, sc;
+        EulerRotation(float a, float b, float c);
+        Vector3 operator()(const Vector3& v) const;
+    };
 
     // The two stages of render, apart so they can be measured apart.
     void computeNodes();
