@@ -1,6 +1,7 @@
 #include "effects/filters/FX_Zoom.h"
 
 #include "pixel/Numeric.h"
+#include "simd/ZoomKernels.h"
 
 namespace {
 
@@ -32,6 +33,17 @@ FX_Zoom::FX_Zoom(uint32_t width, uint32_t height, int) : Effect(width, height) {
     blendMode = -1;
     for (uint32_t x = 0; x < width; ++x) columns.push_back(tap(int(x), int(width)));
     for (uint32_t y = 0; y < height; ++y) rows.push_back(tap(int(y), int(height)));
+    auto split = [&](const std::vector<Tap>& taps, std::vector<double>& w0, std::vector<double>& w1) {
+        for (size_t i = 0; i < taps.size(); ++i) {
+            w0.push_back(double(taps[i].w0)), w1.push_back(taps[i].w1);
+            const bool neighbours = i == 0 ? taps[i].s0 == 0 && (taps.size() < 2 || taps[i].s1 == 1)
+                                           : taps[i].s0 == int(i) - 1 && taps[i].s1 == int(i);
+            neighbourTaps = neighbourTaps && neighbours;
+        }
+    };
+    split(columns, column0, column1);
+    split(rows, row0, row1);
+    neighbourTaps = neighbourTaps && width >= 2 && height >= 2;
 }
 
 // Contract: the result is that of a column-by-column walk in place. Rows in memory order read the same
@@ -40,7 +52,7 @@ FX_Zoom::FX_Zoom(uint32_t width, uint32_t height, int) : Effect(width, height) {
 void FX_Zoom::render() {
     uint32_t* P = targetFrame->getPixels();
     const int W = int(width), H = int(height);
-    for (int y = 0; y < H; ++y) {
+    auto walkRow = [&](int y) {
         const Tap& ty = rows[size_t(y)];
         const uint32_t* r0 = P + size_t(ty.s0) * size_t(W);
         const uint32_t* r1 = P + size_t(ty.s1) * size_t(W);
@@ -49,7 +61,13 @@ void FX_Zoom::render() {
             const Tap& tx = columns[size_t(x)];
             out[x] = mix(r0[tx.s0], r0[tx.s1], r1[tx.s0], r1[tx.s1], tx, ty);
         }
-    }
+    };
+    if (H == 0) return;
+    // The first row reads itself and the second (with weight 0): it is walked. The rest go to lanes
+    // where the taps allow.
+    walkRow(0);
+    if (neighbourTaps && zoomRows(P, W, 1, H, {column0.data(), column1.data(), row0.data(), row1.data()})) return;
+    for (int y = 1; y < H; ++y) walkRow(y);
 }
 
 namespace reference {

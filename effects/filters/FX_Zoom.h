@@ -21,6 +21,10 @@ public:
         double w1;
     };
     std::vector<Tap> columns, rows;
+    // The same weights as doubles, and whether every tap reads the sample before and its own (then the
+    // rows after the first go through the SIMD smear).
+    std::vector<double> column0, column1, row0, row1;
+    bool neighbourTaps = true;
 };
 
 namespace reference {

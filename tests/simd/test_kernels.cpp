@@ -14,6 +14,7 @@
 #include "effects/filters/FX_Mosaic.h"
 #include "effects/filters/FX_MotionBlur.h"
 #include "effects/filters/FX_RadialBlur.h"
+#include "effects/filters/FX_Zoom.h"
 #include "pixel/Numeric.h"
 #include "pixel/PixelOps.h"
 #include "scene3d/DepthBuffer.h"
@@ -330,6 +331,22 @@ TEST_F(EveryTarget, GridCellsAndRunsEqualTheirPerPixelForms) {
                 reference::shadedRun(blend, want.data() + at, n, s, texture.data());
                 ASSERT_EQ(got, want) << "run " << c;
             }
+        }
+    });
+}
+
+TEST_F(EveryTarget, ZoomSmearEqualsTheColumnOrderWalk) {
+    forEachTarget([&] {
+        // Heights that leave every count of rows for the last group of four; widths down to 2.
+        for (auto [w, h] : {std::pair{512, 384}, {41, 29}, {41, 30}, {7, 6}, {5, 3}, {4, 8}, {2, 2}}) {
+            PixelArray got{uint32_t(w), uint32_t(h)}, want{uint32_t(w), uint32_t(h)};
+            const std::vector<uint32_t> start = frameWords(size_t(w) * size_t(h), uint32_t(w * h));
+            std::copy(start.begin(), start.end(), got.pixels), std::copy(start.begin(), start.end(), want.pixels);
+            FX_Zoom zoom(uint32_t(w), uint32_t(h), 0);
+            zoom.setTarget(&got);
+            zoom.render();
+            reference::zoomSmear(want.pixels, w, h);
+            ASSERT_TRUE(std::equal(got.pixels, got.pixels + got.size, want.pixels)) << w << " x " << h;
         }
     });
 }
