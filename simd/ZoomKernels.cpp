@@ -23,14 +23,21 @@ bool ZoomRows(uint32_t* P, int W, int first, int end, const ZoomWeights& wt) {
     const hn::FixedTag<double, 4> dd;
     const hn::FixedTag<int32_t, 4> di;
     const hn::FixedTag<uint32_t, 4> du;
-    const auto shifts = hn::Set(du, 0u) + hn::Iota(du, 0u) * hn::Set(du, 8u);  // blue, green, red, alpha
-    const auto byte = hn::Set(du, 255u);
-    const auto rgb = hn::FirstN(di, 3);
-    // Channels of a word as doubles, and back (values 0 .. 255; the fourth lane is dropped).
-    auto channels = [&](uint32_t p) { return hn::PromoteTo(dd, hn::BitCast(di, hn::And(hn::Set(du, p) >> shifts, byte))); };
+    const hn::Repartition<uint8_t, decltype(du)> d8;
+    // Byte moves between a word (blue, green, red, alpha from the low byte) and lanes of one channel each;
+    // index 0x80 gives a zero byte.
+    alignas(16) static constexpr uint8_t kSpread[16] = {0, 0x80, 0x80, 0x80, 1, 0x80, 0x80, 0x80,
+                                                         2, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+    alignas(16) static constexpr uint8_t kGather[16] = {0, 4, 8, 0x80, 0x80, 0x80, 0x80, 0x80,
+                                                         0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+    const auto spread = hn::Load(d8, kSpread), gather = hn::Load(d8, kGather);
+    // Channels of a word as doubles (the fourth lane 0; the word's alpha is not read), and back (values
+    // 0 .. 255, so each is its lane's low byte).
+    auto channels = [&](uint32_t p) {
+        return hn::PromoteTo(dd, hn::BitCast(di, hn::TableLookupBytesOr0(hn::BitCast(d8, hn::Set(du, p)), spread)));
+    };
     auto word = [&](hn::Vec<decltype(dd)> c) {
-        const auto v = hn::IfThenElseZero(rgb, hn::DemoteTo(di, c));
-        return uint32_t(hn::GetLane(hn::SumOfLanes(di, hn::BitCast(di, hn::BitCast(du, v) << shifts))));
+        return hn::GetLane(hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(d8, hn::DemoteTo(di, c)), gather)));
     };
     struct Row {
         uint32_t* out;
@@ -39,12 +46,13 @@ bool ZoomRows(uint32_t* P, int W, int first, int end, const ZoomWeights& wt) {
         double wy0, wy1;
     };
     // Pixel x of a row; `edge` for column 0, which reads columns 0 and 1 (the second with weight 0).
-    auto pixel = [&](Row& row, int x, bool edge) HWY_ATTR {
+    // `above`: the new pixel above as channels when the caller holds it, else null (read from the frame).
+    auto pixel = [&](Row& row, int x, bool edge, const hn::Vec<decltype(dd)>* above) HWY_ATTR {
         const auto wx0 = hn::Set(dd, wt.column0[x]), wx1 = hn::Set(dd, wt.column1[x]);
         const auto wy0 = hn::Set(dd, row.wy0), wy1 = hn::Set(dd, row.wy1);
         const int x1 = edge ? 1 : x;
         const auto a = edge ? channels(row.above[0]) : row.aboveLeft;
-        const auto b = channels(row.above[x1]);
+        const auto b = above ? *above : channels(row.above[x1]);
         const auto c = edge ? channels(row.out[0]) : row.left;
         const auto d = channels(row.out[x1]);
         const auto v = hn::Add(hn::Add(hn::Add(hn::Mul(hn::Mul(a, wx0), wy0), hn::Mul(hn::Mul(b, wx1), wy0)),
@@ -67,23 +75,24 @@ bool ZoomRows(uint32_t* P, int W, int first, int end, const ZoomWeights& wt) {
         if (rows < kRowsTogether || W < kRowsTogether + 1) {  // the general schedule
             for (int step = 0; step < W + rows - 1; ++step)
                 for (int k = 0; k < rows; ++k)
-                    if (step - k >= 0 && step - k < W) pixel(r[k], step - k, step == k);
+                    if (step - k >= 0 && step - k < W) pixel(r[k], step - k, step == k, nullptr);
             continue;
         }
         // Four rows, each a column behind the one above: its start and end staggered, the middle with
         // all four rows at a column >= 1.
         for (int step = 0; step < kRowsTogether - 1; ++step)
-            for (int k = 0; k <= step; ++k) pixel(r[k], step - k, step == k);
+            for (int k = 0; k <= step; ++k) pixel(r[k], step - k, step == k, nullptr);
         Row r0 = r[0], r1 = r[1], r2 = r[2], r3 = r[3];
+        // Bottom row first: a row's pixel above is then still the row above's last result.
         for (int x = kRowsTogether - 1; x < W; ++x) {
-            pixel(r0, x, false);
-            pixel(r1, x - 1, false);
-            pixel(r2, x - 2, false);
-            pixel(r3, x - 3, x - 3 == 0);
+            pixel(r3, x - 3, x - 3 == 0, x - 3 == 0 ? nullptr : &r2.left);
+            pixel(r2, x - 2, false, &r1.left);
+            pixel(r1, x - 1, false, &r0.left);
+            pixel(r0, x, false, nullptr);
         }
         r[0] = r0, r[1] = r1, r[2] = r2, r[3] = r3;
         for (int step = W; step < W + kRowsTogether - 1; ++step)
-            for (int k = step - W + 1; k < kRowsTogether; ++k) pixel(r[k], step - k, false);
+            for (int k = step - W + 1; k < kRowsTogether; ++k) pixel(r[k], step - k, false, nullptr);
     }
     return true;
 }
