@@ -268,26 +268,54 @@ void BoxBlurColumns(const uint32_t* SS_RESTRICT horizontal, uint32_t* SS_RESTRIC
 
 // The mosaic's bands as plain loops, which the compiler turns into this target's vector code. Means
 // through double divisions: exact (the sums stay far below 2^53), and cheaper than 64-bit integer ones.
-void MosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums) {
+void MosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums, uint16_t* narrow) {
     uint32_t* SS_RESTRICT red = sums;
     uint32_t* SS_RESTRICT green = sums + W;
     uint32_t* SS_RESTRICT blue = sums + 2 * size_t(W);
+    uint32_t* SS_RESTRICT means = sums + 3 * size_t(W);  // the band's row of block means
+    const hn::ScalableTag<uint16_t> d16;
+    const hn::Rebind<uint8_t, decltype(d16)> d8;  // half as many bytes as a vector holds
+    const int B = int(hn::Lanes(d16));           // bytes (channels) summed at once
+    // A band of at most 257 rows sums each channel below 2^16: the bytes of a column stretch are widened
+    // and added down the band in registers.
+    const bool inLanes = n <= 257 && HWY_TARGET != HWY_SCALAR;
     for (int y0 = 0; y0 < H; y0 += n) {
         const int y1 = std::min(y0 + n, H);
-        for (int x = 0; x < W; ++x) red[x] = green[x] = blue[x] = 0;
-        for (int y = y0; y < y1; ++y) {
-            const uint32_t* SS_RESTRICT row = P + size_t(y) * size_t(W);
-            for (int x = 0; x < W; ++x) red[x] += row[x] >> 16 & 255, green[x] += row[x] >> 8 & 255, blue[x] += row[x] & 255;
+        if (inLanes) {
+            const uint8_t* bytes = reinterpret_cast<const uint8_t*>(P + size_t(y0) * size_t(W));
+            const size_t rowBytes = 4 * size_t(W);
+            size_t i = 0;
+            for (; i + size_t(B) <= rowBytes; i += size_t(B)) {
+                auto sum = hn::Zero(d16);
+                for (int y = y0; y < y1; ++y) sum = hn::Add(sum, hn::PromoteTo(d16, hn::LoadU(d8, bytes + size_t(y - y0) * rowBytes + i)));
+                hn::StoreU(sum, d16, narrow + i);
+            }
+            for (; i < rowBytes; ++i) {
+                uint32_t sum = 0;
+                for (int y = y0; y < y1; ++y) sum += bytes[size_t(y - y0) * rowBytes + i];
+                narrow[i] = uint16_t(sum);
+            }
+        } else {
+            for (int x = 0; x < W; ++x) red[x] = green[x] = blue[x] = 0;
+            for (int y = y0; y < y1; ++y) {
+                const uint32_t* SS_RESTRICT row = P + size_t(y) * size_t(W);
+                for (int x = 0; x < W; ++x) red[x] += row[x] >> 16 & 255, green[x] += row[x] >> 8 & 255, blue[x] += row[x] & 255;
+            }
         }
         for (int x0 = 0; x0 < W; x0 += n) {
             const int x1 = std::min(x0 + n, W);
             uint64_t r = 0, g = 0, b = 0;
-            for (int x = x0; x < x1; ++x) r += red[x], g += green[x], b += blue[x];
+            if (inLanes) {
+                for (int x = x0; x < x1; ++x) r += narrow[4 * x + 2], g += narrow[4 * x + 1], b += narrow[4 * x];
+            } else {
+                for (int x = x0; x < x1; ++x) r += red[x], g += green[x], b += blue[x];
+            }
             const double count = double(y1 - y0) * double(x1 - x0);
             const uint32_t mean = uint32_t(double(r) / count) << 16 | uint32_t(double(g) / count) << 8 |
                                   uint32_t(double(b) / count);
-            for (int y = y0; y < y1; ++y) std::fill_n(P + size_t(y) * size_t(W) + size_t(x0), x1 - x0, mean);
+            std::fill(means + x0, means + x1, mean);
         }
+        for (int y = y0; y < y1; ++y) std::copy(means, means + W, P + size_t(y) * size_t(W));
     }
 }
 
@@ -353,7 +381,9 @@ void boxBlurColumns(const uint32_t* horizontal, uint32_t* dst, int W, int H, int
     HWY_DYNAMIC_DISPATCH(softshow::BoxBlurColumns)(horizontal, dst, W, H, r, red, green, blue, divide);
 }
 
-void mosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums) { HWY_DYNAMIC_DISPATCH(softshow::MosaicBands)(P, W, H, n, sums); }
+void mosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums, uint16_t* narrow) {
+    HWY_DYNAMIC_DISPATCH(softshow::MosaicBands)(P, W, H, n, sums, narrow);
+}
 
 std::vector<int64_t> simdTargets() { return hwy::SupportedAndGeneratedTargets(); }
 void forceSimdTarget(int64_t target) { hwy::SetSupportedTargetsForTest(target); }

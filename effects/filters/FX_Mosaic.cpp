@@ -8,13 +8,16 @@ FX_Mosaic::FX_Mosaic(uint32_t width, uint32_t height, int b) : Effect(width, hei
 void FX_Mosaic::render() { mosaic(targetFrame->getPixels(), int(width), int(height), blockSize); }
 
 // Band by band (mosaicBands, compiled for every SIMD target): the channels of each column are summed
-// down the band's rows first, in memory order, then each block adds its columns' sums. Integer sums in any
-// order are the same sums.
+// down the band's rows first, then each block adds its columns' sums. Integer sums in any order are the
+// same sums.
 void mosaic(uint32_t* P, int W, int H, int n) {
     n = std::max(n, 1);
-    static thread_local std::vector<uint32_t> sums;  // three planes of one entry a column, kept between frames
-    if (sums.size() < 3 * size_t(W)) sums.resize(3 * size_t(W));
-    mosaicBands(P, W, H, n, sums.data());
+    // Kept between frames: three planes of one entry a column and a row of means, and 16-bit sums of each
+    // byte of a row.
+    static thread_local std::vector<uint32_t> sums;
+    static thread_local std::vector<uint16_t> narrow;
+    if (sums.size() < 4 * size_t(W)) sums.resize(4 * size_t(W)), narrow.resize(4 * size_t(W) + 64);
+    mosaicBands(P, W, H, n, sums.data(), narrow.data());
 }
 
 namespace reference {

@@ -16,8 +16,8 @@ public:
 };
 
 void mosaic(uint32_t* P, int W, int H, int n);
-// The bands of mosaic() with `sums` holding 3 W words; n >= 1.
-void mosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums);
+// The bands of mosaic() with `sums` holding 4 W words and `narrow` 4 W + 64; n >= 1.
+void mosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums, uint16_t* narrow);
 namespace reference {
 void mosaic(uint32_t* P, int W, int H, int n);  // block by block, the plain form
 }  // namespace reference
