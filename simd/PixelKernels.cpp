@@ -198,7 +198,12 @@ void BoxBlurRows(const uint32_t* SS_RESTRICT src, uint32_t* SS_RESTRICT horizont
         const int inner0 = std::min(W, r), inner1 = std::max(inner0, W - r - 1);
         int x = 0;
         for (; x < inner0; ++x) sums[x] = s, s += expanded[std::min(x + r + 1, last)] - expanded[std::max(x - r, 0)];
-        for (; x < inner1; ++x) sums[x] = s, s += expanded[x + r + 1] - expanded[x - r];
+        // The window's changes first (a pass in lanes), then one addition a column on the running sum.
+        for (int i = x; i < inner1; ++i) sums[i] = expanded[i + r + 1] - expanded[i - r];
+        for (; x < inner1; ++x) {
+            const uint64_t change = sums[x];
+            sums[x] = s, s += change;
+        }
         for (; x < W; ++x) sums[x] = s, s += expanded[std::min(x + r + 1, last)] - expanded[std::max(x - r, 0)];
         uint32_t* SS_RESTRICT out = horizontal + size_t(y) * size_t(W);
         x = 0;
