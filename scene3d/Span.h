@@ -16,24 +16,27 @@ struct RowSpan {
 };
 
 // Steps come from double differences and quotients, each rounded once; a span of zero width takes zero
-// steps. Columns left of the target are walked without drawing; `columns` bounds the last column.
+// steps. Columns left of the target are walked without drawing; `columns` bounds the last column. The
+// steps are 0 where no step is taken (nothing drawn, or one fragment at the span's own start).
 inline RowSpan rowSpan(const EdgeEntry& l, const EdgeEntry& r, bool perspective, int columns) {
     RowSpan s;
     const float xl = l.x, xr = r.x;
     const double span = double(xr) - xl;
-    s.dw = span != 0.0 ? float((double(r.w) - l.w) / span) : 0.0f;
-    s.du = perspective && span != 0.0 ? float((double(r.uw) - l.uw) / span) : 0.0f;
-    s.dv = perspective && span != 0.0 ? float((double(r.vw) - l.vw) / span) : 0.0f;
     const int64_t x0 = truncToInt(double(xl));
     const int64_t x1 = truncToInt(span + double(x0));
     s.w = l.w, s.uw = l.uw, s.vw = l.vw;
-    s.x = x0;
-    if (s.x < 0) {
-        s.w = accumulateSteps(s.w, s.dw, -s.x), s.uw = accumulateSteps(s.uw, s.du, -s.x);
-        s.vw = accumulateSteps(s.vw, s.dv, -s.x);
-        s.x = 0;
-    }
+    s.x = std::max<int64_t>(x0, 0);
     s.last = std::min<int64_t>(x1, int64_t(columns) - 1);
+    s.dw = s.du = s.dv = 0.0f;
+    // The steps (three divisions) only where a step is taken: most spans of small faces are one fragment.
+    if (s.x > s.last || (s.x == s.last && x0 >= 0)) return s;
+    s.dw = span != 0.0 ? float((double(r.w) - l.w) / span) : 0.0f;
+    s.du = perspective && span != 0.0 ? float((double(r.uw) - l.uw) / span) : 0.0f;
+    s.dv = perspective && span != 0.0 ? float((double(r.vw) - l.vw) / span) : 0.0f;
+    if (x0 < 0) {
+        s.w = accumulateSteps(s.w, s.dw, -x0), s.uw = accumulateSteps(s.uw, s.du, -x0);
+        s.vw = accumulateSteps(s.vw, s.dv, -x0);
+    }
     return s;
 }
 
