@@ -1,8 +1,8 @@
 // The triangle fills of simd/SpanKernels.h, compiled for every SIMD target and dispatched at run time.
 //
 // A long row is done in two passes. The running sums of 1/z, u/z and v/z are written first into a small
-// buffer: a sum is the one before it plus a step, rounded, but stretches of 1/z where every rounding adds
-// the same amount are written a vector at a time (RunningSums). The fragments are then tested and shaded in
+// buffer: a sum is the one before it plus a step, rounded, but on long spans that stay away from zero,
+// stretches where every rounding adds the same amount are written a vector at a time (RunningSums). The fragments are then tested and shaded in
 // lanes: a lane does exactly what the per-fragment walk does (divide, multiply, compare, truncate), and a
 // fragment's outcome never depends on its neighbours'.
 #undef HWY_TARGET_INCLUDE
@@ -27,9 +27,9 @@ namespace hn = hwy::HWY_NAMESPACE;
 constexpr bool kLaneDivisionExact = !HWY_ARCH_ARM_V7;
 constexpr size_t kRowRoom = size_t(kDepthBufferWidth);
 
-
 // Spans shorter than this (or than a vector) are drawn one fragment at a time. Measured on the show's
-// temple and city and on 5,000 small triangles: 8, 16 and 32 within noise of each other, 8 ahead.
+// temple and city and on 5,000 small triangles: 8, 16 and 32 within the timing noise of each other, 8
+// the fewest instructions.
 constexpr size_t kShortSpan = 8;
 // Shorter spans' sums are walked one addition at a time: a run's set-up pays only over long spans
 // (instructions over 31 frames at four places in the show: 32 and 128 equal in the temple, 128 ahead by
