@@ -64,7 +64,8 @@ bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
     const VI r = hn::Iota(di, 0);
     auto along = [&](const ShadedVertex& from, const ShadedVertex& to, int32_t ShadedVertex::*field) {
         const int32_t start = int32_t(uint32_t(from.*field) << 16);
-        const int32_t step = truncatedQuotient(int32_t(uint32_t(to.*field - from.*field) << 16), to.y - from.y);
+        const int32_t step = truncatedQuotient(int32_t((uint32_t(to.*field) - uint32_t(from.*field)) << 16),
+                                               int32_t(uint32_t(to.y) - uint32_t(from.y)));
         return hn::BitCast(di, hn::Add(hn::Set(du, uint32_t(start)), hn::Mul(hn::BitCast(du, r), hn::Set(du, uint32_t(step)))));
     };
     struct Edge {
