@@ -1,4 +1,5 @@
-// The grid's shaded runs in SIMD lanes, dispatched at run time like the pixel kernels.
+// The grid's shaded runs and cells in SIMD lanes, dispatched at run time like the pixel kernels, and the
+// exact integer quotient both they and the triangle walk use.
 #pragma once
 
 #include <array>
@@ -19,8 +20,9 @@ inline constexpr std::array<uint64_t, 512> kReciprocal = reciprocalTable();
 // a / b truncated towards zero; 0 for b = 0, and INT32_MIN / -1 wraps instead of trapping.
 // Divisors 1 .. 511 (every grid span and edge) multiply by floor(2^40 / b) + 1 (a 128-bit product): that
 // overshoots |a| / b by at most 2^31 / 2^40 = 2^-9, less than the 1 / b that separates a quotient with a
-// fraction from the next integer, so the truncation is exact. Others go through a double division, exact too: a quotient with a
-// fraction lies at least 1 / |b| from every integer, the double's rounding error below 2^-22 / |b|.
+// fraction from the next integer, so the truncation is exact. Others go through a double division, exact
+// too: a quotient with a fraction lies at least 1 / |b| from every integer, the double's rounding error
+// below 2^-22 / |b|.
 inline int32_t truncatedQuotient(int32_t a, int32_t b) {
     if (b > 0 && b < 512) {
         const uint64_t magnitude = a < 0 ? uint64_t(0) - uint64_t(int64_t(a)) : uint64_t(a);

@@ -13,7 +13,6 @@ namespace {
 inline int32_t wrapAdd(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
 inline int32_t wrapSub(int32_t a, int32_t b) { return int32_t(uint32_t(a) - uint32_t(b)); }
 inline int32_t shl16(int32_t v) { return int32_t(uint32_t(v) << 16); }
-inline int32_t divide(int32_t a, int32_t b) { return truncatedQuotient(a, b); }
 inline uint32_t texel(const uint32_t* t, int32_t u, int32_t v) {
     return t[(uint32_t(v >> 16) & 255u) * 256u + (uint32_t(u >> 16) & 255u)];
 }
@@ -74,7 +73,8 @@ bool makeSpan(ShadedSpan& s, int32_t xa, int32_t xb, int32_t y, int32_t ua, int3
 }
 
 void drawSpan(GridBlend blend, uint32_t* target, int W, const ShadedSpan& s, const uint32_t* t) {
-    const ShadedSteps steps{s.u, s.v, s.k, divide(s.nu, s.n), divide(s.nv, s.n), divide(s.nk, s.n)};
+    const ShadedSteps steps{s.u, s.v, s.k, truncatedQuotient(s.nu, s.n), truncatedQuotient(s.nv, s.n),
+                            truncatedQuotient(s.nk, s.n)};
     // The rest of the row from x may be read and written back by whole vectors.
     shadedRun(blend, target + size_t(s.y) * size_t(W) + size_t(s.x), s.n, std::max(int(s.n), W - s.x), steps, t);
 }
@@ -85,10 +85,10 @@ struct Edge {
     void start(const ShadedVertex& from, const ShadedVertex& to) {
         x = shl16(from.x), u = shl16(from.u), v = shl16(from.v), k = shl16(from.k);
         const int32_t rows = wrapSub(to.y, from.y);
-        dx = divide(shl16(wrapSub(to.x, from.x)), rows);
-        du = divide(shl16(wrapSub(to.u, from.u)), rows);
-        dv = divide(shl16(wrapSub(to.v, from.v)), rows);
-        dk = divide(shl16(wrapSub(to.k, from.k)), rows);
+        dx = truncatedQuotient(shl16(wrapSub(to.x, from.x)), rows);
+        du = truncatedQuotient(shl16(wrapSub(to.u, from.u)), rows);
+        dv = truncatedQuotient(shl16(wrapSub(to.v, from.v)), rows);
+        dk = truncatedQuotient(shl16(wrapSub(to.k, from.k)), rows);
     }
     void step() { x = wrapAdd(x, dx), u = wrapAdd(u, du), v = wrapAdd(v, dv), k = wrapAdd(k, dk); }
 };
