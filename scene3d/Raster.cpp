@@ -37,9 +37,11 @@ bool setUpTriangle(const RasterCorner corners[3], int& firstRow, int& endRow) {
     endRow = int(std::min<int64_t>(bottom, kRasterRows));
     if (firstRow >= endRow) return false;
     for (int r = firstRow; r < endRow; ++r) leftEdge[r].x = 512.0f, rightEdge[r].x = 0.0f;
-    walkEdge(leftEdge, rightEdge, *c[0], *c[1]);
-    walkEdge(leftEdge, rightEdge, *c[0], *c[2]);
-    walkEdge(leftEdge, rightEdge, *c[1], *c[2]);
+    EdgeCorner e[3];
+    for (int i = 0; i < 3; ++i) e[i] = edgeCorner(*c[i]);
+    walkEdge(leftEdge, rightEdge, e[0], e[1]);
+    walkEdge(leftEdge, rightEdge, e[0], e[2]);
+    walkEdge(leftEdge, rightEdge, e[1], e[2]);
     return true;
 }
 
@@ -78,20 +80,19 @@ int powerOfTwoLog(int n) {
 
 }  // namespace
 
-void walkEdge(EdgeEntry* left, EdgeEntry* right, const RasterCorner& from, const RasterCorner& to) {
+void walkEdge(EdgeEntry* left, EdgeEntry* right, const EdgeCorner& from, const EdgeCorner& to) {
     // Differences and quotients in double, each step rounded once where it is kept.
     const double dy = double(to.sy) - from.sy;
     const float slope = float((double(to.sx) - from.sx) / dy);
-    const float dw = float((1.0 / to.z - 1.0 / from.z) / dy);
-    const float du = float((double(to.u) / to.z - double(from.u) / from.z) / dy);
-    const float dv = float((double(to.v) / to.z - double(from.v) / from.z) / dy);
+    const float dw = float((to.w - from.w) / dy);
+    const float du = float((to.uw - from.uw) / dy);
+    const float dv = float((to.vw - from.vw) / dy);
     if (!std::isfinite(dy) || !std::isfinite(slope) || !std::isfinite(dw) || !std::isfinite(du) || !std::isfinite(dv))
         return;  // a horizontal edge (dy 0) or a corner at z = 0 adds nothing
     const int64_t first = truncToInt(double(from.sy));
     const int64_t last = truncToInt(dy + double(first));
     if (first > last) return;
-    float x = from.sx, w = float(1.0 / from.z);
-    float uw = float(double(from.u) / from.z), vw = float(double(from.v) / from.z);
+    float x = from.sx, w = float(from.w), uw = float(from.uw), vw = float(from.vw);
     int64_t r = first;
     if (r < 0) {  // rows above the target are walked without recording
         x = accumulateSteps(x, slope, -r), w = accumulateSteps(w, dw, -r);

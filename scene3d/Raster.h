@@ -30,7 +30,17 @@ struct EdgeEntry {
 extern EdgeEntry leftEdge[kRasterRows];
 extern EdgeEntry rightEdge[kRasterRows];
 
-void walkEdge(EdgeEntry* left, EdgeEntry* right, const RasterCorner& from, const RasterCorner& to);
+// A corner as its edges walk it: 1/z, u/z and v/z in double, each quotient rounded once, computed once for
+// the two edges that meet there.
+struct EdgeCorner {
+    float sx, sy;
+    double w, uw, vw;
+};
+inline EdgeCorner edgeCorner(const RasterCorner& c) {
+    return {c.sx, c.sy, 1.0 / c.z, double(c.u) / c.z, double(c.v) / c.z};
+}
+
+void walkEdge(EdgeEntry* left, EdgeEntry* right, const EdgeCorner& from, const EdgeCorner& to);
 
 // The fills run in SIMD lanes (simd/SpanKernels.h); reference:: keeps the plain per-fragment walk they
 // equal bit for bit.
