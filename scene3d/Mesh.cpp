@@ -103,16 +103,16 @@ uint32_t litColour(uint32_t fill, float intensity) {
 void Mesh::clipFace(const Face& f, int mode) {
     const size_t count = vertices.size();
     if (f.a >= count || f.b >= count || f.c >= count) return;  // only hand-built meshes can hold such faces
-    Polygon a, b;
     const uint32_t idx[3] = {f.a, f.b, f.c};
     const uint8_t flags[3] = {f.edgeAB, f.edgeBC, f.edgeCA};
-    for (int k = 0; k < 3; ++k) {
-        Vertex v(vertices[idx[k]].position);
+    // The corners carry position, edge flag and texture coordinates; nothing else of them is read.
+    auto corner = [&](int k) {
+        Vertex v;
+        v.position = vertices[idx[k]].position;
         v.edgeVisible = (mode == -2 || mode == 7) ? 1u : flags[k];
         v.u = f.uv[k].x, v.v = f.uv[k].y;
-        a.v[k] = v;
-    }
-    a.count = 3;
+        return v;
+    };
     // A face with every corner inside every plane passes the six stages unchanged: each stage gives the
     // corners back rotated by one, six rotations of three corners are none.
     if (insideView[idx[0]] && insideView[idx[1]] && insideView[idx[2]]) {
@@ -120,9 +120,12 @@ void Mesh::clipFace(const Face& f, int mode) {
             ++droppedTriangles;
             return;
         }
-        for (int k = 0; k < 3; ++k) triangles[triangleCount++] = a.v[k];
+        for (int k = 0; k < 3; ++k) triangles[triangleCount++] = corner(k);
         return;
     }
+    Polygon a, b;
+    for (int k = 0; k < 3; ++k) a.v[k] = corner(k);
+    a.count = 3;
     Polygon* in = &a;
     Polygon* out = &b;
     for (int p = 0; p < 6; ++p) {
@@ -152,7 +155,7 @@ void Mesh::drawTriangles(uint32_t* pixels, int width, int height, int mode) {
         }
         lightModel = 1;
         uint32_t colour = fillColor;
-        if (lighting) {
+        if (lighting && mode == 1) {  // only the flat fill shows the lit colour
             const Vector3 a(c[0].sx, c[0].sy, c[0].z), b(c[1].sx, c[1].sy, c[1].z), d(c[2].sx, c[2].sy, c[2].z);
             Vector3 n = (b - a).cross(b - d);
             n.normalize();
