@@ -6,6 +6,7 @@
 
 #include "effects/generators/GridRenderers.h"
 #include "pixel/Numeric.h"
+#include "simd/AngleKernels.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -20,6 +21,10 @@ FX_GridExpander::FX_GridExpander(uint32_t width, uint32_t height, uint32_t flags
       gridHeight(int(height / 8 + 1)),
       nodeCount(uint32_t(gridWidth) * uint32_t(gridHeight)) {
     nodes.reset(new GridNode[nodeCount]());
+    hitNode.reset(new uint32_t[nodeCount]);
+    hitY.reset(new double[nodeCount]);
+    hitX.reset(new double[nodeCount]);
+    hitAngle.reset(new float[nodeCount]);
     sourceImage = nullptr;
     blendMode = 1;
 }
@@ -121,8 +126,9 @@ namespace {
 // trunc(min(63, k / t)); a hit at distance 0 (of either sign) is as bright as a near one.
 float hitShade(double k, double t) { return t == 0.0 ? 63.0f : float(truncToInt(std::min(63.0, k / t))); }
 
-// The round and square-ish tunnels differ only in the quadratic's a.
-bool tunnel(const Vector3& o, const Vector3& d, double a, int radius, float& u, float& v, float& shade) {
+// The round and square-ish tunnels differ only in the quadratic's a. The hit point h gives u and the
+// shade here; its angle atan2(h.y, h.x) gives v (tunnelV).
+bool tunnel(const Vector3& o, const Vector3& d, double a, int radius, Vector3& h, float& u, float& shade) {
     const double b = 2.0 * (double(o.x) * d.x + double(o.y) * d.y);
     const double c = double(o.x) * o.x + double(o.y) * o.y - double(radius) * radius;
     const double disc = b * b - 4.0 * a * c;
@@ -131,29 +137,44 @@ bool tunnel(const Vector3& o, const Vector3& d, double a, int radius, float& u, 
     const double t1 = (s - b) / (2.0 * a + 1e-8), t2 = (-b - s) / (2.0 * a + 1e-8);
     const double t = t1 > 0 ? t1 : t2;
     if (!std::isfinite(t)) return false;
-    const Vector3 h(float(o.x + t * d.x), float(o.y + t * d.y), float(o.z + t * d.z));
-    // The angle and its product with 256 / pi are kept as floats: v is 256 at angle pi, 128 at -pi/2.
-    const float angle = float(std::atan2(double(h.y), double(h.x)));
-    const float scaled = float(double(angle) * double(float(256.0 / kPiF)));
+    h = Vector3(float(o.x + t * d.x), float(o.y + t * d.y), float(o.z + t * d.z));
     u = float(truncToInt(std::fabs(double(h.z)) * 0.2));
-    v = float(truncToInt(std::fabs(double(scaled))));
     shade = hitShade(20000.0, t);
     return true;
 }
 
-}  // namespace
-
-void FX_GridExpander::castTunnel(const Vector3& origin, const Vector3& angles) {
-    castRays(origin, angles, [this](const Vector3& o, const Vector3& d, float& u, float& v, float& shade) {
-        return tunnel(o, d, double(d.x) * d.x + double(d.y) * d.y, tunnelRadius, u, v, shade);
-    });
+// The angle and its product with 256 / pi are kept as floats: v is 256 at angle pi, 128 at -pi/2.
+float tunnelV(float angle) {
+    const float scaled = float(double(angle) * double(float(256.0 / kPiF)));
+    return float(truncToInt(std::fabs(double(scaled))));
 }
 
-void FX_GridExpander::castSquareTunnel(const Vector3& origin, const Vector3& angles) {
-    castRays(origin, angles, [this](const Vector3& o, const Vector3& d, float& u, float& v, float& shade) {
+}  // namespace
+
+void FX_GridExpander::castTunnelRays(const Vector3& origin, const Vector3& angles, bool squareish) {
+    // castRays asks for every node once, in node order, and writes a node exactly when a tunnel hit
+    // says so (u, v and the shade are whole numbers, always finite).
+    uint32_t asked = 0;
+    size_t hits = 0;
+    castRays(origin, angles, [&](const Vector3& o, const Vector3& d, float& u, float& v, float& shade) {
+        const uint32_t index = asked++;
         const double x2 = double(d.x) * d.x, y2 = double(d.y) * d.y;
-        return tunnel(o, d, std::sqrt(x2 * x2 + y2 * y2), tunnelRadius, u, v, shade);
+        const double a = squareish ? std::sqrt(x2 * x2 + y2 * y2) : x2 + y2;
+        Vector3 h;
+        if (!tunnel(o, d, a, tunnelRadius, h, u, shade)) return false;
+        hitNode[hits] = index, hitY[hits] = h.y, hitX[hits] = h.x;
+        ++hits;
+        v = 0.0f;  // from the angle, below
+        return true;
     });
+    atan2Floats(hitY.get(), hitX.get(), hitAngle.get(), hits);
+    for (size_t k = 0; k < hits; ++k) nodes[hitNode[k]].v = tunnelV(hitAngle[k]);
+}
+
+void FX_GridExpander::castTunnel(const Vector3& origin, const Vector3& angles) { castTunnelRays(origin, angles, false); }
+
+void FX_GridExpander::castSquareTunnel(const Vector3& origin, const Vector3& angles) {
+    castTunnelRays(origin, angles, true);
 }
 
 void FX_GridExpander::castPlanes(const Vector3& origin, const Vector3& angles) {

@@ -67,5 +67,12 @@ public:
 private:
     template <class Hit>
     void castRays(const Vector3& origin, const Vector3& angles, Hit hit);
+    // The round (squareish false) or square-ish tunnel: each ray's hit first, then the angles of all hits
+    // in lanes (atan2Floats), which give the nodes' v.
+    void castTunnelRays(const Vector3& origin, const Vector3& angles, bool squareish);
+    // Per hit of the last tunnel cast: its node, and the hit point's y and x.
+    std::unique_ptr<uint32_t[]> hitNode;
+    std::unique_ptr<double[]> hitY, hitX;
+    std::unique_ptr<float[]> hitAngle;
     void checkTexture();  // on every render: the texture may be swapped between frames
 };

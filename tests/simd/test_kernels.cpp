@@ -19,6 +19,7 @@
 #include "pixel/PixelOps.h"
 #include "scene3d/DepthBuffer.h"
 #include "scene3d/Raster.h"
+#include "simd/AngleKernels.h"
 #include "simd/GridKernels.h"
 #include "simd/Simd.h"
 #include "simd/SpanKernels.h"
@@ -287,6 +288,41 @@ TEST_F(EveryTarget, TriangleFillsEqualThePerFragmentWalk) {
                 ASSERT_EQ(std::memcmp(gotDepth.data(), wantDepth.data(), gotDepth.size() * sizeof(float)), 0)
                     << tw << " x " << th << ", triangle " << k;
             }
+        }
+    });
+}
+
+TEST_F(EveryTarget, AnglesEqualTheLibraryAtan2RoundedToFloat) {
+    std::mt19937 gen(13);
+    auto in = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(gen); };
+    std::vector<double> y, x;
+    // Every quadrant and scale, the axes, signed zeros, subnormal, huge and non-finite values.
+    const double special[] = {0.0, -0.0, 1e-310, -1e-310, 1e-300, 1.0, -1.0, 1e300, -1e300, INFINITY, -INFINITY, NAN};
+    for (double a : special)
+        for (double b : special) y.push_back(a), x.push_back(b);
+    for (int k = 0; k < 60000; ++k) {
+        const double scale = std::ldexp(1.0, int(gen() % 60) - 30);
+        y.push_back(in(-1, 1) * scale), x.push_back(in(-1, 1) * scale * (k % 5 == 0 ? 1e-12 : 1.0));
+    }
+    // Points at the angle halfway between two floats, where the last double ulps decide the rounding.
+    for (int k = 0; k < 60000; ++k) {
+        const float f = float(in(-3.1415926, 3.1415926));
+        const double half = (double(f) + double(std::nextafter(f, k % 2 ? INFINITY : -INFINITY))) * 0.5;
+        const double r = in(1, 1000);
+        y.push_back(r * std::sin(half)), x.push_back(r * std::cos(half));
+    }
+    std::vector<float> got(y.size() + 1);
+    forEachTarget([&] {
+        for (size_t offset : {size_t(0), size_t(1)}) {
+            const size_t n = y.size() - offset;
+            std::fill(got.begin(), got.end(), -7.0f);
+            atan2Floats(y.data() + offset, x.data() + offset, got.data(), n);
+            for (size_t i = 0; i < n; ++i) {
+                const float want = float(std::atan2(y[i + offset], x[i + offset]));
+                ASSERT_EQ(std::memcmp(&got[i], &want, sizeof want), 0)
+                    << "atan2(" << y[i + offset] << ", " << x[i + offset] << "): " << got[i] << " vs " << want;
+            }
+            ASSERT_EQ(got[n], -7.0f);  // nothing past the end
         }
     });
 }
