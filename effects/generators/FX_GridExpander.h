@@ -43,8 +43,11 @@ public:
     void castPlanes(const Vector3& origin, const Vector3& angles);
     static Vector3 rotateEuler(const Vector3& v, float a, float b, float c);
     // The rotation by angles a, b, c: their cosines and sines rounded to float, kept in double.
+    // x' = x m0 + y m1 - z m2, y' = x m3 + y m4 + z m5, z' = x m6 + y m7 + z m8, each sum in double
+    // from the left and rounded to float; the cosines and sines are rounded to float.
     struct EulerRotation {
-        double ca, sa, cb, sb, cc, sc;
+        float ca, sa, cb, sb, cc, sc;
+        double m[9];
         EulerRotation(float a, float b, float c);
         Vector3 operator()(const Vector3& v) const;
     };
@@ -70,7 +73,12 @@ private:
     // The round (squareish false) or square-ish tunnel: each ray's hit first, then the angles of all hits
     // in lanes (atan2Floats), which give the nodes' v.
     void castTunnelRays(const Vector3& origin, const Vector3& angles, bool squareish);
-    // Per hit of the last tunnel cast: its node, and the hit point's y and x.
+    // A row of rays' starting x (gridWidth); per node, what a tunnel cast found; per hit of the last cast,
+    // its node and the hit point's y and x.
+    std::unique_ptr<float[]> rayX;
+    std::unique_ptr<uint8_t[]> rayHit;
+    std::unique_ptr<double[]> rayT;
+    std::unique_ptr<float[]> rayHitX, rayHitY, rayHitZ;
     std::unique_ptr<uint32_t[]> hitNode;
     std::unique_ptr<double[]> hitY, hitX;
     std::unique_ptr<float[]> hitAngle;

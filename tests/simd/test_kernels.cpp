@@ -21,6 +21,7 @@
 #include "scene3d/Raster.h"
 #include "simd/AngleKernels.h"
 #include "simd/GridKernels.h"
+#include "simd/RayKernels.h"
 #include "simd/Simd.h"
 #include "simd/SpanKernels.h"
 
@@ -323,6 +324,44 @@ TEST_F(EveryTarget, AnglesEqualTheLibraryAtan2RoundedToFloat) {
                     << "atan2(" << y[i + offset] << ", " << x[i + offset] << "): " << got[i] << " vs " << want;
             }
             ASSERT_EQ(got[n], -7.0f);  // nothing past the end
+        }
+    });
+}
+
+TEST_F(EveryTarget, TunnelHitsEqualThePerRayForm) {
+    std::mt19937 gen(17);
+    auto in = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(gen); };
+    constexpr size_t kRays = 67;  // a remainder past every vector width
+    std::vector<float> dx(kRays);
+    struct Result {
+        std::vector<uint8_t> hit = std::vector<uint8_t>(kRays, 0);
+        std::vector<double> t = std::vector<double>(kRays, 0.0);
+        std::vector<float> hx = std::vector<float>(kRays, 0.0f), hy = hx, hz = hx;
+        TunnelHits out() { return {hit.data(), t.data(), hx.data(), hy.data(), hz.data()}; }
+    };
+    forEachTarget([&] {
+        for (int c = 0; c < 400; ++c) {
+            // Eyes inside the tunnel, on its wall and far outside (no hits); any rotation; now and then
+            // rays along the axis (a = 0, the 1e-8 guard) and coordinates large enough to overflow.
+            TunnelCast cast;
+            const double reach = c % 4 == 0 ? 1e3 : c % 4 == 1 ? 250 : c % 4 == 2 ? 1e30 : 256;
+            for (double& o : cast.origin) o = float(in(-reach, reach));
+            if (c % 9 == 0) cast.origin[0] = 256, cast.origin[1] = 0;
+            for (double& r : cast.rotation) r = float(in(-1, 1));
+            if (c % 7 == 0) std::fill(std::begin(cast.rotation), std::end(cast.rotation), 0.0), cast.rotation[8] = 1;
+            cast.c = cast.origin[0] * cast.origin[0] + cast.origin[1] * cast.origin[1] - 256.0 * 256.0;
+            cast.squareish = c % 2 == 1;
+            for (size_t k = 0; k < kRays; ++k) dx[k] = k == 33 ? 0.0f : float((double(k) - 33) / 42.0 * (c % 5 ? 1 : 1e20));
+            const float dy = c % 3 == 0 ? 0.0f : float(in(-1, 1));
+            for (size_t n : {kRays, size_t(1), size_t(7)}) {
+                Result got, want;
+                tunnelHits(cast, dx.data(), dy, n, got.out());
+                reference::tunnelHits(cast, dx.data(), dy, n, want.out());
+                ASSERT_EQ(got.hit, want.hit) << "case " << c << ", " << n << " rays";
+                ASSERT_EQ(std::memcmp(got.t.data(), want.t.data(), kRays * sizeof(double)), 0) << "case " << c;
+                for (auto field : {&Result::hx, &Result::hy, &Result::hz})
+                    ASSERT_EQ(std::memcmp((got.*field).data(), (want.*field).data(), kRays * sizeof(float)), 0) << "case " << c;
+            }
         }
     });
 }
