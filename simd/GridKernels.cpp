@@ -55,6 +55,23 @@ HWY_INLINE V Quotient(DI di, V a, V n) {
 }
 
 #if HWY_MAX_BYTES >= 32
+// v[i] lane j becomes v[j] lane i, for 8 vectors of 8 lanes of 32 bits.
+template <class D>
+HWY_INLINE void Transpose8x8(D d, hn::Vec<D> v[8]) {
+    const hn::Repartition<uint64_t, D> d64;
+    hn::Vec<D> t[8];
+    for (int i = 0; i < 8; i += 2) t[i] = hn::InterleaveLower(d, v[i], v[i + 1]), t[i + 1] = hn::InterleaveUpper(d, v[i], v[i + 1]);
+    hn::Vec<D> q[8];  // q[4h + m]: element m of each of rows 4h .. 4h + 3, and m + 4 in the upper half
+    for (int h = 0; h < 2; ++h) {
+        auto wide = [&](int i) { return hn::BitCast(d64, t[4 * h + i]); };
+        q[4 * h + 0] = hn::BitCast(d, hn::InterleaveLower(d64, wide(0), wide(2)));
+        q[4 * h + 1] = hn::BitCast(d, hn::InterleaveUpper(d64, wide(0), wide(2)));
+        q[4 * h + 2] = hn::BitCast(d, hn::InterleaveLower(d64, wide(1), wide(3)));
+        q[4 * h + 3] = hn::BitCast(d, hn::InterleaveUpper(d64, wide(1), wide(3)));
+    }
+    for (int m = 0; m < 4; ++m) v[m] = hn::ConcatLowerLower(d, q[4 + m], q[m]), v[m + 4] = hn::ConcatUpperUpper(d, q[4 + m], q[m]);
+}
+
 template <GridBlend B>
 bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
     const hn::FixedTag<uint32_t, 8> du;  // one lane per cell row, then one per cell column
@@ -122,37 +139,49 @@ bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
                               hn::Not(hn::Gt(hn::Add(spans[1].x, spans[1].n), spans[0].x)));
     if (!hn::AllTrue(di, hn::Or(apart, hn::Lt(hn::Min(spans[0].n, spans[1].n), hn::Set(di, 1))))) return false;
 
-    HWY_ALIGN int32_t rows[2][8][8];  // [span][field][row]
+    // The pixels a column at a time, one lane per row: a span's values step by one wrapping addition per
+    // column from their value at column 0 (start - x0 * step, the row walk's start + (c - x0) * step at
+    // c = 0). Then the 8 x 8 block is turned into rows and written.
+    struct Walk {
+        VI first, end;  // columns first .. end - 1; none when the row's span is empty
+        hn::Vec<decltype(du)> u, v, k, stepU, stepV, stepK;
+    };
+    Walk walks[2];
     for (int i = 0; i < 2; ++i) {
         const Span& s = spans[i];
-        const VI fields[8] = {s.x, s.n, s.u, s.v, s.k, s.du, s.dv, s.dk};
-        for (int f = 0; f < 8; ++f) hn::Store(fields[f], di, rows[i][f]);
+        Walk& w = walks[i];
+        w.first = s.x;
+        w.end = hn::IfThenElse(hn::Lt(s.n, hn::Set(di, 1)), s.x, hn::Add(s.x, s.n));
+        const auto back = hn::BitCast(du, hn::Neg(s.x));  // -x0 steps to column 0
+        auto at0 = [&](VI start, VI step) {
+            return hn::Add(hn::BitCast(du, start), hn::Mul(back, hn::BitCast(du, step)));
+        };
+        w.u = at0(s.u, s.du), w.v = at0(s.v, s.dv), w.k = at0(s.k, s.dk);
+        w.stepU = hn::BitCast(du, s.du), w.stepV = hn::BitCast(du, s.dv), w.stepK = hn::BitCast(du, s.dk);
     }
     const auto byte = hn::Set(du, 255u);
-    const VI column = hn::Iota(di, 0);
-    for (int row = 0; row < 8; ++row) {
-        auto u = hn::Zero(du), v = u, k = u;
-        auto covered = hn::RebindMask(du, hn::Lt(column, hn::Zero(di)));  // none yet
-        for (int i = 0; i < 2; ++i) {
-            const int32_t* f = &rows[i][0][row];
-            const int32_t x0 = f[0], n = f[8];
-            if (n <= 0) continue;
-            const auto offset = hn::Sub(column, hn::Set(di, x0));
-            const auto in = hn::RebindMask(du, hn::And(hn::Gt(offset, hn::Set(di, -1)), hn::Lt(offset, hn::Set(di, n))));
-            const auto j = hn::BitCast(du, offset);
-            auto at = [&](int field) {
-                return hn::Add(hn::Set(du, uint32_t(f[8 * field])), hn::Mul(j, hn::Set(du, uint32_t(f[8 * (field + 3)]))));
-            };
-            u = hn::IfThenElse(in, at(2), u);
-            v = hn::IfThenElse(in, at(3), v);
-            k = hn::IfThenElse(in, at(4), k);
-            covered = hn::Or(covered, in);
+    hn::Vec<decltype(du)> shaded[8], covered[8];
+    for (int c = 0; c < 8; ++c) {
+        const VI column = hn::Set(di, c);
+        auto u = hn::Zero(du), v = u, k = u, in = u;
+        for (Walk& w : walks) {
+            const auto inside = hn::RebindMask(du, hn::And(hn::Not(hn::Gt(w.first, column)), hn::Gt(w.end, column)));
+            u = hn::IfThenElse(inside, w.u, u);
+            v = hn::IfThenElse(inside, w.v, v);
+            k = hn::IfThenElse(inside, w.k, k);
+            in = hn::Or(in, hn::VecFromMask(du, inside));
+            w.u = hn::Add(w.u, w.stepU), w.v = hn::Add(w.v, w.stepV), w.k = hn::Add(w.k, w.stepK);
         }
-        uint32_t* out = cell + size_t(row) * size_t(W);
         const auto index = hn::Or(hn::ShiftLeft<8>(hn::And(hn::ShiftRight<16>(v), byte)), hn::And(hn::ShiftRight<16>(u), byte));
-        const auto texel = hn::GatherIndex(du, texels, hn::BitCast(di, index));
+        shaded[c] = Shaded(du, di, hn::GatherIndex(du, texels, hn::BitCast(di, index)), k);
+        covered[c] = in;
+    }
+    Transpose8x8(du, shaded);
+    Transpose8x8(du, covered);
+    for (int row = 0; row < 8; ++row) {
+        uint32_t* out = cell + size_t(row) * size_t(W);
         const auto old = hn::LoadU(du, out);
-        hn::StoreU(hn::IfThenElse(covered, Put<B>(du, old, Shaded(du, di, texel, k)), old), du, out);
+        hn::StoreU(hn::IfThenElse(hn::MaskFromVec(covered[row]), Put<B>(du, old, shaded[row]), old), du, out);
     }
     return true;
 }
