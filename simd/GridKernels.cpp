@@ -1,7 +1,7 @@
 // The grid's shaded runs and cells (simd/GridKernels.h), compiled for every SIMD target and dispatched at
 // run time. Coordinates are 16.16 integers stepped by wrapping additions, so the value after i steps,
-// start + i * step (mod 2^32), is the walk's own: a cell computes its rows' edges and spans with one lane
-// per row, then its pixels with one lane per column, each doing what the per-pixel form does.
+// start + i * step (mod 2^32), is the walk's own: a cell computes its rows' edges, spans and pixels with
+// one lane per row, each doing what the per-pixel form does.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "simd/GridKernels.cpp"
 #include <hwy/foreach_target.h>  // re-includes this file once per target
@@ -74,25 +74,39 @@ HWY_INLINE void Transpose8x8(D d, hn::Vec<D> v[8]) {
 
 template <GridBlend B>
 bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
-    const hn::FixedTag<uint32_t, 8> du;  // one lane per cell row, then one per cell column
+    const hn::FixedTag<uint32_t, 8> du;  // one lane per cell row
     const hn::RebindToSigned<decltype(du)> di;
     using VI = hn::Vec<decltype(di)>;
-    // The three edges' values at every row r: start + r * step, the walk's wrapping additions.
-    const VI r = hn::Iota(di, 0);
-    auto along = [&](const ShadedVertex& from, const ShadedVertex& to, int32_t ShadedVertex::*field) {
-        const int32_t start = int32_t(uint32_t(from.*field) << 16);
-        const int32_t step = truncatedQuotient(int32_t((uint32_t(to.*field) - uint32_t(from.*field)) << 16),
-                                               int32_t(uint32_t(to.y) - uint32_t(from.y)));
-        return hn::BitCast(di, hn::Add(hn::Set(du, uint32_t(start)), hn::Mul(hn::BitCast(du, r), hn::Set(du, uint32_t(step)))));
-    };
+    // The three edges' steps per row: twelve quotients (edge, field) in the lanes of two vectors. Edges
+    // that do not go down the cell (which the cell's corners never make) are left to the triangle walk.
+    const ShadedVertex* ends[3][2] = {{&c.A, &c.D}, {&c.A, &c.C}, {&c.B, &c.D}};
+    constexpr int32_t ShadedVertex::*kFields[4] = {&ShadedVertex::x, &ShadedVertex::u, &ShadedVertex::v, &ShadedVertex::k};
+    HWY_ALIGN int32_t numerators[16] = {}, divisors[16], steps[16];
+    for (int i = 0; i < 16; ++i) divisors[i] = 1;
+    for (int e = 0; e < 3; ++e) {
+        const ShadedVertex &from = *ends[e][0], &to = *ends[e][1];
+        const int32_t dy = int32_t(uint32_t(to.y) - uint32_t(from.y));
+        if (dy <= 0) return false;
+        for (int f = 0; f < 4; ++f) {
+            numerators[4 * e + f] = int32_t((uint32_t(to.*kFields[f]) - uint32_t(from.*kFields[f])) << 16);
+            divisors[4 * e + f] = dy;
+        }
+    }
+    for (int h = 0; h < 16; h += 8)
+        hn::Store(Quotient(di, hn::Load(di, numerators + h), hn::Load(di, divisors + h)), di, steps + h);
+    // The edges' values at every row r: start + r * step, the walk's wrapping additions.
+    const auto r = hn::Iota(du, 0);
     struct Edge {
         VI x, u, v, k;
     };
-    auto edge = [&](const ShadedVertex& from, const ShadedVertex& to) {
-        return Edge{along(from, to, &ShadedVertex::x), along(from, to, &ShadedVertex::u), along(from, to, &ShadedVertex::v),
-                    along(from, to, &ShadedVertex::k)};
+    auto edge = [&](int e) {
+        auto along = [&](int f) {
+            const uint32_t start = uint32_t(ends[e][0]->*kFields[f]) << 16;
+            return hn::BitCast(di, hn::Add(hn::Set(du, start), hn::Mul(r, hn::Set(du, uint32_t(steps[4 * e + f])))));
+        };
+        return Edge{along(0), along(1), along(2), along(3)};
     };
-    const Edge ad = edge(c.A, c.D), ac = edge(c.A, c.C), bd = edge(c.B, c.D);
+    const Edge ad = edge(0), ac = edge(1), bd = edge(2);
 
     // Per row, A-C-D's span (between A-C and A-D) and A-B-D's (between A-D and B-D), as the triangle walk
     // makes them: left edge the one of smaller x, ends swapped when they cross, empty when they meet.

@@ -29,6 +29,7 @@ FX_GridExpander::FX_GridExpander(uint32_t width, uint32_t height, uint32_t flags
     rayHitY.reset(new float[nodeCount]);
     rayHitZ.reset(new float[nodeCount]);
     hitNode.reset(new uint32_t[nodeCount]);
+    shadedNodes.reset(new ShadedVertex[nodeCount]);
     hitY.reset(new double[nodeCount]);
     hitX.reset(new double[nodeCount]);
     hitAngle.reset(new float[nodeCount]);
@@ -233,20 +234,29 @@ void FX_GridExpander::drawCells() {
     const uint32_t* tex = sourceImage->getPixels();
     const GridBlend blend = gridBlendFor(blendMode);
     const int W = int(width);
+    if (!rayCast) {
+        for (int j = 0; j + 1 < gridHeight; ++j)
+            for (int i = 0; i + 1 < gridWidth; ++i) {
+                const GridNode &A = node(i, j), &B = node(i + 1, j), &C = node(i, j + 1), &D = node(i + 1, j + 1);
+                drawGridBlock(blend, dst, W, 8 * i, 8 * j, A.u, A.v, B.u, B.v, C.u, C.v, D.u, D.v, tex);
+            }
+        return;
+    }
+    // Each node's texture position and darkening, once (four cells share it).
+    for (uint32_t n = 0; n < nodeCount; ++n) {
+        const GridNode& g = nodes[n];
+        shadedNodes[n] = {0, 0, truncToInt(double(g.u)), truncToInt(double(g.v)),
+                          255 - std::clamp(truncToInt(32.0 * double(g.shade)), 0, 255)};
+    }
     for (int j = 0; j + 1 < gridHeight; ++j)
         for (int i = 0; i + 1 < gridWidth; ++i) {
-            const GridNode &A = node(i, j), &B = node(i + 1, j), &C = node(i, j + 1), &D = node(i + 1, j + 1);
             const int x = 8 * i, y = 8 * j;
-            if (!rayCast) {
-                drawGridBlock(blend, dst, W, x, y, A.u, A.v, B.u, B.v, C.u, C.v, D.u, D.v, tex);
-                continue;
-            }
-            auto vertex = [](const GridNode& n, int px, int py) {
-                const int32_t k = 255 - std::clamp(truncToInt(32.0 * double(n.shade)), 0, 255);
-                return ShadedVertex{px, py, truncToInt(double(n.u)), truncToInt(double(n.v)), k};
+            auto vertex = [&](int ni, int nj) {
+                ShadedVertex v = shadedNodes[size_t(nj) * size_t(gridWidth) + size_t(ni)];
+                v.x = 8 * ni, v.y = 8 * nj;
+                return v;
             };
-            drawShadedCell(blend, dst, W, x, y, vertex(A, x, y), vertex(B, x + 8, y), vertex(C, x, y + 8),
-                           vertex(D, x + 8, y + 8), tex);
+            drawShadedCell(blend, dst, W, x, y, vertex(i, j), vertex(i + 1, j), vertex(i, j + 1), vertex(i + 1, j + 1), tex);
         }
 }
 

@@ -18,6 +18,7 @@
 
 #include <memory>
 
+#include "effects/generators/GridRenderers.h"
 #include "pixel/Vector.h"
 #include "timeline/Effect.h"
 
@@ -82,5 +83,6 @@ private:
     std::unique_ptr<uint32_t[]> hitNode;
     std::unique_ptr<double[]> hitY, hitX;
     std::unique_ptr<float[]> hitAngle;
+    std::unique_ptr<ShadedVertex[]> shadedNodes;  // per node: u, v and k as the cells read them
     void checkTexture();  // on every render: the texture may be swapped between frames
 };
