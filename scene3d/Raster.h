@@ -23,8 +23,8 @@ struct RasterCorner {
 
 constexpr int kRasterRows = 384;
 
-struct EdgeEntry {
-    float x, unused, w, uw, vw;  // x, (not read), 1/z, u/z, v/z
+struct alignas(16) EdgeEntry {
+    float x, w, uw, vw;  // x, 1/z, u/z, v/z
 };
 
 extern EdgeEntry leftEdge[kRasterRows];
