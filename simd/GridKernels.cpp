@@ -8,6 +8,7 @@
 #include <hwy/highway.h>
 
 #include "simd/GridKernels.h"
+#include "simd/Transpose-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace softshow {
@@ -55,23 +56,6 @@ HWY_INLINE V Quotient(DI di, V a, V n) {
 }
 
 #if HWY_MAX_BYTES >= 32
-// v[i] lane j becomes v[j] lane i, for 8 vectors of 8 lanes of 32 bits.
-template <class D>
-HWY_INLINE void Transpose8x8(D d, hn::Vec<D> v[8]) {
-    const hn::Repartition<uint64_t, D> d64;
-    hn::Vec<D> t[8];
-    for (int i = 0; i < 8; i += 2) t[i] = hn::InterleaveLower(d, v[i], v[i + 1]), t[i + 1] = hn::InterleaveUpper(d, v[i], v[i + 1]);
-    hn::Vec<D> q[8];  // q[4h + m]: element m of each of rows 4h .. 4h + 3, and m + 4 in the upper half
-    for (int h = 0; h < 2; ++h) {
-        auto wide = [&](int i) { return hn::BitCast(d64, t[4 * h + i]); };
-        q[4 * h + 0] = hn::BitCast(d, hn::InterleaveLower(d64, wide(0), wide(2)));
-        q[4 * h + 1] = hn::BitCast(d, hn::InterleaveUpper(d64, wide(0), wide(2)));
-        q[4 * h + 2] = hn::BitCast(d, hn::InterleaveLower(d64, wide(1), wide(3)));
-        q[4 * h + 3] = hn::BitCast(d, hn::InterleaveUpper(d64, wide(1), wide(3)));
-    }
-    for (int m = 0; m < 4; ++m) v[m] = hn::ConcatLowerLower(d, q[4 + m], q[m]), v[m + 4] = hn::ConcatUpperUpper(d, q[4 + m], q[m]);
-}
-
 template <GridBlend B>
 bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
     const hn::FixedTag<uint32_t, 8> du;  // one lane per cell row

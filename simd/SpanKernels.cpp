@@ -16,6 +16,7 @@
 #include "scene3d/DepthBuffer.h"
 #include "scene3d/Span.h"
 #include "simd/SpanKernels.h"
+#include "simd/Transpose-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace softshow {
@@ -35,11 +36,13 @@ constexpr size_t kShortSpan = 8;
 // (instructions over 31 frames at four places in the show: 32 and 128 equal in the temple, 128 ahead by
 // 5% in the city and 12% at the spiky shell).
 constexpr size_t kRunSpan = 128;
-// The running sums of a row, with room after the span for a vector's overrun. File-scope, so initialised
-// once; the fills are single-threaded, like the edge tables they read. Two sets: one row's sums are
-// written while the row before it is shaded from the other, so a vector never waits on stores just made.
+// The running sums of rows, with room after the span for a vector's overrun. File-scope, so initialised
+// once; the fills are single-threaded, like the edge tables they read. Eight sets: with 256-bit vectors
+// the sums of eight rows are made together (one lane a row); otherwise one row's sums are written while
+// the row before it is shaded from another set, so a vector never waits on stores just made.
 constexpr size_t kPad = 64;
-float rowW[2][kRowRoom + kPad], rowU[2][kRowRoom + kPad], rowV[2][kRowRoom + kPad];
+constexpr int kBlockRows = 8;
+float rowW[kBlockRows][kRowRoom + kPad], rowU[kBlockRows][kRowRoom + kPad], rowV[kBlockRows][kRowRoom + kPad];
 
 // a[k] for k in 0 .. n - 1: start, then `step` added one float addition at a time. Where the sums form an
 // exact arithmetic run (arithmeticSteps) they are written a vector at a time as start + j * D, which is
@@ -118,19 +121,21 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
         hn::StoreU(hn::IfThenElse(nearer, oneOverZ, depthNow), df, depth + k);
     };
 
-    // A row's span and, when it is drawn in lanes, its sums written to set `set`.
     struct Row {
         RowSpan s;
         size_t n = 0;  // 0: nothing to draw
         bool inLanes = false;
     };
-    auto prepare = [&](int y, int set) {
+    auto span = [&](int y) {
         Row r;
         r.s = rowSpan(leftEdge[y], rightEdge[y], kTextured, columns);
         if (r.s.x > r.s.last) return r;
         r.n = size_t(r.s.last - r.s.x + 1);  // at most kRowRoom: columns never pass 511
         r.inLanes = lanes && r.n >= std::max(kShortSpan, N);
-        if (!r.inLanes) return r;
+        return r;
+    };
+    // A row's sums, one row at a time, into set `set`.
+    auto rowSums = [&](const Row& r, int set) {
         float* W = rowW[set];
         float* U = rowU[set];
         float* V = rowV[set];
@@ -151,15 +156,10 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
                 if (kTextured && !runV) V[k] = vw, vw += r.s.dv;
             }
         }
-        return r;
     };
-
-    Row next = firstRow < endRow ? prepare(firstRow, 0) : Row();
-    for (int y = firstRow; y < endRow; ++y) {
-        const int set = (y - firstRow) & 1;
-        const Row r = next;
-        if (y + 1 < endRow) next = prepare(y + 1, set ^ 1);
-        if (r.n == 0) continue;
+    // Row y's fragments, drawn in lanes from set `set` or one at a time.
+    auto drawRow = [&](int y, const Row& r, int set) {
+        if (r.n == 0) return;
         const RowSpan& s = r.s;
         const size_t n = r.n;
         uint32_t* out = pixels + size_t(y) * size_t(width) + size_t(s.x);
@@ -172,7 +172,7 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
                     depth[k] = w;
                 }
             }
-            continue;
+            return;
         }
         const float* W = rowW[set];
         const float* U = rowU[set];
@@ -183,7 +183,57 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
         // fragment changes nothing (a drawn one now equals the depth it is tested against, and the test is
         // strict).
         if (k < n) shade(W, U, V, out, depth, n - N);
+    };
+
+#if HWY_MAX_BYTES >= 32
+    // Eight rows at a time. The sums of the rows under kRunSpan advance together, one lane a row and one
+    // float addition a step (each lane the walk of its own row); every eight steps the block is turned so
+    // that each row's eight sums are stored together. Longer rows take their own sums.
+    const hn::FixedTag<float, 8> d8;
+    for (int y0 = firstRow; y0 < endRow; y0 += kBlockRows) {
+        Row rows[kBlockRows];
+        HWY_ALIGN float start[3][kBlockRows] = {}, step[3][kBlockRows] = {};
+        size_t longest = 0;
+        for (int i = 0; i < kBlockRows && y0 + i < endRow; ++i) {
+            const Row& r = rows[i] = span(y0 + i);
+            if (!r.inLanes || r.n >= kRunSpan) continue;
+            longest = std::max(longest, r.n);
+            start[0][i] = r.s.w, step[0][i] = r.s.dw;
+            start[1][i] = r.s.uw, step[1][i] = r.s.du;
+            start[2][i] = r.s.vw, step[2][i] = r.s.dv;
+        }
+        if (longest > 0) {
+            float(*const sets[3])[kRowRoom + kPad] = {rowW, rowU, rowV};
+            for (int c = 0; c < (kTextured ? 3 : 1); ++c) {
+                auto sum = hn::Load(d8, start[c]);
+                const auto add = hn::Load(d8, step[c]);
+                for (size_t k = 0; k < longest; k += 8) {
+                    hn::Vec<decltype(d8)> block[8];
+                    for (int j = 0; j < 8; ++j) block[j] = sum, sum = hn::Add(sum, add);
+                    Transpose8x8(d8, block);
+                    for (int i = 0; i < kBlockRows; ++i) hn::StoreU(block[i], d8, sets[c][i] + k);
+                }
+            }
+        }
+        // The long rows' sums after the block's, whose stores cover every set.
+        for (int i = 0; i < kBlockRows; ++i)
+            if (rows[i].inLanes && rows[i].n >= kRunSpan) rowSums(rows[i], i);
+        for (int i = 0; i < kBlockRows && y0 + i < endRow; ++i) drawRow(y0 + i, rows[i], i);
     }
+#else
+    // One row at a time, the next row's sums made while this one is drawn.
+    Row next = firstRow < endRow ? span(firstRow) : Row();
+    if (next.inLanes) rowSums(next, 0);
+    for (int y = firstRow; y < endRow; ++y) {
+        const int set = (y - firstRow) & 1;
+        const Row r = next;
+        if (y + 1 < endRow) {
+            next = span(y + 1);
+            if (next.inLanes) rowSums(next, set ^ 1);
+        }
+        drawRow(y, r, set);
+    }
+#endif
 }
 
 void TexturedRows(uint32_t* pixels, int width, int firstRow, int endRow, const uint32_t* texels, int logWidth,
