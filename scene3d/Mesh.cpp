@@ -115,7 +115,11 @@ void Mesh::clipFace(const Face& f, int mode) {
     };
     // A face with every corner inside every plane passes the six stages unchanged: each stage gives the
     // corners back rotated by one, six rotations of three corners are none.
-    if (insideView[idx[0]] && insideView[idx[1]] && insideView[idx[2]]) {
+    const uint8_t* view[3] = {&viewSides[2 * idx[0]], &viewSides[2 * idx[1]], &viewSides[2 * idx[2]]};
+    // All three corners clearly outside one plane: so is every point the stages before it make, and
+    // that stage leaves nothing of the face.
+    if (!clipEveryFace && (view[0][1] & view[1][1] & view[2][1])) return;
+    if (!clipEveryFace && (view[0][0] | view[1][0] | view[2][0]) == 0) {
         if (triangleCount + 3 > triangleRoom) {
             ++droppedTriangles;
             return;
@@ -123,11 +127,11 @@ void Mesh::clipFace(const Face& f, int mode) {
         for (int k = 0; k < 3; ++k) triangles[triangleCount++] = corner(k);
         return;
     }
-    Polygon a, b;
+    Polygon& a = clipPolygons[0];
     for (int k = 0; k < 3; ++k) a.v[k] = corner(k);
     a.count = 3;
     Polygon* in = &a;
-    Polygon* out = &b;
+    Polygon* out = &clipPolygons[1];
     for (int p = 0; p < 6; ++p) {
         clipAgainst(*in, *out, viewFrustum.normal[p], viewFrustum.distance[p]);
         std::swap(in, out);
@@ -233,13 +237,22 @@ void Mesh::render(uint32_t* pixels, int width, int height, const std::vector<std
     facesToDraw = int(n);
     triangleCount = 0;
     droppedTriangles = 0;
-    // Which corners lie inside all six planes, by the clip stages' own test (distance > 0), once a vertex.
-    insideView.resize(vertices.size());
+    // Per vertex, once: the planes it is outside of by the clip stages' own test (inside: distance > 0),
+    // and those it is clearly outside of, by more than 2^-20 of |x| + |y| + |z|. Intersections the
+    // stages make are rounded to float (2^-24 of each coordinate, at most six times over), so each
+    // point of a face whose corners are all clearly outside a plane stays outside it: the distance is
+    // linear along the face, and so is the margin.
+    viewSides.resize(2 * vertices.size());
     for (size_t i = 0; i < vertices.size(); ++i) {
-        bool inside = true;
-        for (int p = 0; p < 6 && inside; ++p)
-            inside = double(dot(viewFrustum.normal[p], vertices[i].position)) - viewFrustum.distance[p] > 0;
-        insideView[i] = inside;
+        const Vector3& p = vertices[i].position;
+        const double margin = (std::fabs(double(p.x)) + std::fabs(double(p.y)) + std::fabs(double(p.z))) * 0x1p-20;
+        uint8_t outside = 0, clearly = 0;
+        for (int k = 0; k < 6; ++k) {
+            const double d = double(dot(viewFrustum.normal[k], p)) - viewFrustum.distance[k];
+            if (!(d > 0)) outside |= uint8_t(1u << k);
+            if (d < -margin) clearly |= uint8_t(1u << k);
+        }
+        viewSides[2 * i] = outside, viewSides[2 * i + 1] = clearly;
     }
     for (size_t i = 0; i < n; ++i) clipFace(faces[i], mode);
     drawTriangles(pixels, width, height, mode);

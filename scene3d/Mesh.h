@@ -98,7 +98,10 @@ public:
     size_t triangleRoom = 0;
     size_t triangleCount = 0;  // corners in use
     size_t droppedTriangles = 0;  // triangles of the last render that did not fit the room
-    std::vector<uint8_t> insideView;  // per vertex: inside all six clip planes this frame
+    // Per vertex this frame: bit p of [2i] set when outside clip plane p, of [2i + 1] when clearly so.
+    std::vector<uint8_t> viewSides;
+    bool clipEveryFace = false;  // every face through all six stages, without the two shortcuts
+    Polygon clipPolygons[2];           // the clip stages' input and output, reused face after face
 
 private:
     void clipFace(const Face& f, int mode);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -200,6 +201,54 @@ TEST_F(Raster, ClippingDropsFacesOutsideAPlaneAndSplitsCrossingOnes) {
     ASSERT_EQ(crossing.triangleCount, 6u);
     EXPECT_EQ(crossing.triangles[0].position, crossing.triangles[3].position);
     for (size_t i = 0; i < 6; ++i) EXPECT_GE(crossing.triangles[i].position.x, -10.0f * 503 / 2 / 256 - 1e-3f);
+}
+
+// Faces wholly inside the view skip the stages and faces clearly outside one plane are dropped; both
+// give what the six stages give. Corners exactly on the planes (the eye, z = 1), just off them and far
+// away are where a rounded intersection could land on the other side.
+TEST_F(Raster, ClippingShortcutsGiveWhatTheStagesGive) {
+    std::mt19937 rng(23);
+    auto in = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+    // A point on side plane p (its distance a few ulps either way), x or y free to cross the others.
+    auto onSide = [&](int p) -> Vector3 {
+        const Vector3& n = viewFrustum.normal[p];
+        const float z = in(-200, -1), free = in(-300, 300);
+        return p < 2 ? Vector3{float(-double(n.z) * z / n.x), free, z} : Vector3{free, float(-double(n.z) * z / n.y), z};
+    };
+    auto corner = [&]() -> Vector3 {
+        if (rng() % 5 == 0) return onSide(int(rng() % 4));
+        switch (rng() % 8) {
+            case 0: return {0, 0, 0};
+            case 4: case 5: case 6: case 7: return {in(-5, 5), in(-5, 5), in(-100, -20)};  // well inside
+            case 1: return {in(-5, 5), in(-5, 5), 1.0f};
+            case 2: return {in(-5, 5), in(-5, 5), std::nextafter(1.0f, rng() % 2 ? 2.0f : 0.0f)};
+            case 3: return {in(-1e6f, 1e6f), in(-1e6f, 1e6f), in(-2e4f, 10)};
+            default: return {in(-80, 80), in(-60, 60), in(-100, 10)};
+        }
+    };
+    PixelArray plain(512, 384);
+    int dropped = 0, inside = 0;
+    for (int k = 0; k < 1000; ++k) {
+        const int side = int(rng() % 4);
+        Mesh fast = k % 2 ? triangleMesh(corner(), corner(), corner()) : triangleMesh(onSide(side), onSide(side), onSide(side));
+        Mesh slow = fast;
+        slow.clipEveryFace = true;
+        frame.fill(0), plain.fill(0);
+        clearDepth();
+        fast.render(frame.pixels, 512, 384, noMaterials);
+        clearDepth();
+        slow.render(plain.pixels, 512, 384, noMaterials);
+        ASSERT_EQ(fast.triangleCount, slow.triangleCount) << k;
+        for (size_t i = 0; i < fast.triangleCount; ++i) {
+            const Vertex &a = fast.triangles[i], &b = slow.triangles[i];
+            ASSERT_TRUE(a.position == b.position && a.u == b.u && a.v == b.v && a.edgeVisible == b.edgeVisible) << k;
+        }
+        ASSERT_EQ(std::memcmp(frame.pixels, plain.pixels, frame.size * 4), 0) << k;
+        dropped += (fast.viewSides[1] & fast.viewSides[3] & fast.viewSides[5]) != 0;
+        inside += (fast.viewSides[0] | fast.viewSides[2] | fast.viewSides[4]) == 0;
+    }
+    EXPECT_GT(dropped, 25) << inside;  // both shortcuts were taken
+    EXPECT_GT(inside, 25) << dropped;
 }
 
 TEST_F(Raster, BuildUpDrawsTheFacesTheRenderTimeHasReached) {
