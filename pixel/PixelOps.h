@@ -64,6 +64,8 @@ void subtractPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTR
 void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, int opacity);
 // dst[i] = averagePixels(dst[i], src[i]); the two ranges must not overlap.
 void averagePixelsInto(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
+// averagePixelsInto(dst + at, src + from, n) for each (at, from, n) of `count` triples, in order.
+void averageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count);
 
 // A byte map of the colour channels that is a clipped line between two runs: c <= zeroUpTo gives 0,
 // c >= fullFrom gives 255, any other c clamp((c * multiplier + bias) >> shift, 0, 255) in 32-bit

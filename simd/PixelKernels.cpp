@@ -94,6 +94,32 @@ void AveragePixels(uint32_t* dst, const uint32_t* src, int n) {
     for (; i < n; ++i) dst[i] = averagePixels(dst[i], src[i]);
 }
 
+// Runs of AveragePixels, (at, from, n) triples: a run's last part of a vector is done with masked loads
+// and stores where they never touch the words outside the mask (AVX2 and AVX-512), else one word at a time.
+void AverageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count) {
+    const hn::ScalableTag<uint32_t> d;
+    const auto low = hn::Set(d, 0x00FFFFFFu), halves = hn::Set(d, 0x00FEFEFEu);
+    auto average = [&](hn::Vec<decltype(d)> a, hn::Vec<decltype(d)> b) {
+        return hn::Add(hn::And(hn::And(a, b), low), hn::ShiftRight<1>(hn::And(hn::Xor(a, b), halves)));
+    };
+    const int N = int(hn::Lanes(d));
+    for (int r = 0; r < count; ++r) {
+        uint32_t* to = dst + runs[3 * r];
+        const uint32_t* from = src + runs[3 * r + 1];
+        const int n = runs[3 * r + 2];
+        int i = 0;
+        for (; i + N <= n; i += N) hn::StoreU(average(hn::LoadU(d, to + i), hn::LoadU(d, from + i)), d, to + i);
+#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3
+        if (i < n) {
+            const auto part = hn::FirstN(d, size_t(n - i));
+            hn::BlendedStore(average(hn::MaskedLoad(part, d, to + i), hn::MaskedLoad(part, d, from + i)), part, d, to + i);
+            i = n;
+        }
+#endif
+        for (; i < n; ++i) to[i] = averagePixels(to[i], from[i]);
+    }
+}
+
 // The colour channels of a word through a channel line, the fourth byte 0: per word and in lanes.
 uint32_t MapWord(const ChannelLine& line, uint32_t w) {
     return uint32_t(line(int(w >> 16 & 255))) << 16 | uint32_t(line(int(w >> 8 & 255))) << 8 | line(int(w & 255));
@@ -338,6 +364,7 @@ HWY_EXPORT(AddPixels);
 HWY_EXPORT(SubtractPixels);
 HWY_EXPORT(BlendByOpacity);
 HWY_EXPORT(AveragePixels);
+HWY_EXPORT(AverageRuns);
 HWY_EXPORT(MapChannelsByLine);
 HWY_EXPORT(DistanceFromLevel);
 HWY_EXPORT(AddMappedPixels);
@@ -363,6 +390,10 @@ void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
 }
 void averagePixelsInto(uint32_t* dst, const uint32_t* src, int n) {
     HWY_DYNAMIC_DISPATCH(softshow::AveragePixels)(dst, src, n);
+}
+
+void averageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count) {
+    HWY_DYNAMIC_DISPATCH(softshow::AverageRuns)(dst, src, runs, count);
 }
 
 void mapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {

@@ -43,6 +43,7 @@ void radialBlur(uint32_t* p, int W, int H, float strength) {
 FX_RadialBlur::FX_RadialBlur(uint32_t width, uint32_t height, int, float s) : Effect(width, height), strength(s) {
     blendMode = -1;
     runs.reserve(width / 2 + 1);
+    rightRuns.reserve(3 * (width / 2 + 1)), leftRuns.reserve(3 * (width / 2 + 1));
 }
 
 void FX_RadialBlur::update() { updateOpacity(); }
@@ -64,6 +65,14 @@ void FX_RadialBlur::render() {
         else
             runs.push_back(Run{x, x + 1, dx});
     }
+    // The runs as (column, source column, length) triples: right half, then its mirror image.
+    rightRuns.clear(), leftRuns.clear();
+    for (const Run& r : runs) {
+        const int n = r.end - r.begin, mirrored = W - r.end;  // columns W - 1 - x of the run
+        rightRuns.insert(rightRuns.end(), {r.begin, r.begin - r.step, n});
+        leftRuns.insert(leftRuns.end(), {mirrored, mirrored + r.step, n});
+    }
+    const int count = int(runs.size());
     auto row = [&](int y) { return p + size_t(y) * size_t(W); };
     for (int y = hh - 1; y >= 1; --y) {
         const int dy = rowStep(y, hh, strength);
@@ -73,12 +82,12 @@ void FX_RadialBlur::render() {
             blurRowInOrder(p, W, H, y, dy, strength);
             continue;
         }
-        for (const Run& r : runs) {
-            const int n = r.end - r.begin, mirrored = W - r.end;  // columns W - 1 - x of the run
-            averagePixelsInto(row(top) + r.begin, row(topSource) + (r.begin - r.step), n);
-            averagePixelsInto(row(top) + mirrored, row(topSource) + (mirrored + r.step), n);
-            averagePixelsInto(row(bottom) + mirrored, row(bottomSource) + (mirrored + r.step), n);
-            averagePixelsInto(row(bottom) + r.begin, row(bottomSource) + (r.begin - r.step), n);
-        }
+        // The written and read rows differ, so the runs may go in any order; a column written twice
+        // (the middle one of an odd width) keeps the order of the pixel walk: right half first on top,
+        // its mirror first below.
+        averageRuns(row(top), row(topSource), rightRuns.data(), count);
+        averageRuns(row(top), row(topSource), leftRuns.data(), count);
+        averageRuns(row(bottom), row(bottomSource), leftRuns.data(), count);
+        averageRuns(row(bottom), row(bottomSource), rightRuns.data(), count);
     }
 }

@@ -28,4 +28,5 @@ private:
         int begin, end, step;  // columns begin..end - 1 of the right half share the inward step
     };
     std::vector<Run> runs;  // rebuilt each frame in storage reserved once
+    std::vector<int32_t> rightRuns, leftRuns;  // the runs as averageRuns triples, likewise
 };
