@@ -79,7 +79,17 @@ void FX_RadialBlur::render() {
         if (!inside(int64_t(y) - dy, H) || !inside(int64_t(H) - 1 - y + dy, H)) continue;
         const int top = y, bottom = H - 1 - y, topSource = y - dy, bottomSource = H - 1 - y + dy;
         if (topSource == top || topSource == bottom || bottomSource == top || bottomSource == bottom) {
-            blurRowInOrder(p, W, H, y, dy, strength);
+            // The pixel walk, its columns and steps taken from the runs.
+            uint32_t *t = row(top), *b = row(bottom);
+            const uint32_t *ts = row(topSource), *bs = row(bottomSource);
+            for (const Run& r : runs)
+                for (int x = r.begin; x < r.end; ++x) {
+                    const int m = W - 1 - x;
+                    t[x] = averagePixels(t[x], ts[x - r.step]);
+                    t[m] = averagePixels(t[m], ts[m + r.step]);
+                    b[m] = averagePixels(b[m], bs[m + r.step]);
+                    b[x] = averagePixels(b[x], bs[x - r.step]);
+                }
             continue;
         }
         // The written and read rows differ, so the runs may go in any order; a column written twice
