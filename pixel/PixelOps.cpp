@@ -21,33 +21,38 @@ bool fitChannelLine(const uint8_t table[256], double slope, ChannelLine& line) {
     while (shift < 24 && 255.0 * slope * double(int64_t(1) << (shift + 1)) < double(1 << 30)) ++shift;
     const int64_t one = int64_t(1) << shift;
     const int64_t centre = int64_t(slope * double(one) + 0.5);
+    // Between the runs each entry bounds the bias; a line whose clamp alone makes the runs (no entry set
+    // aside) is tried first, as the lanes then skip the runs' tests.
+    auto fit = [&](int zeroUpTo, int fullFrom) {
+        for (int64_t m = centre - 2; m <= centre + 2; ++m) {
+            if (m <= 0 || 255 * m >= (int64_t(1) << 30)) continue;
+            int64_t lowBias = -(int64_t(1) << 29), highBias = int64_t(1) << 29;
+            for (int c = zeroUpTo + 1; c < fullFrom; ++c) {
+                const int64_t t = table[c];
+                if (t == 0) {
+                    highBias = std::min(highBias, one - 1 - c * m);
+                } else if (t == 255) {
+                    lowBias = std::max(lowBias, 255 * one - c * m);
+                } else {
+                    lowBias = std::max(lowBias, t * one - c * m);
+                    highBias = std::min(highBias, (t + 1) * one - 1 - c * m);
+                }
+            }
+            if (lowBias > highBias || lowBias <= -(int64_t(1) << 30) || lowBias >= (int64_t(1) << 30)) continue;
+            const ChannelLine candidate{int32_t(m), int32_t(lowBias), shift, zeroUpTo, fullFrom};
+            bool same = true;
+            for (int c = 0; c < 256 && same; ++c) same = candidate(c) == table[c];
+            if (same) {
+                line = candidate;
+                return true;
+            }
+        }
+        return false;
+    };
     int zeroUpTo = -1, fullFrom = 256;
     while (zeroUpTo < 255 && table[zeroUpTo + 1] == 0) ++zeroUpTo;
     while (fullFrom > zeroUpTo + 1 && table[fullFrom - 1] == 255) --fullFrom;
-    for (int64_t m = centre - 2; m <= centre + 2; ++m) {
-        if (m <= 0 || 255 * m >= (int64_t(1) << 30)) continue;
-        int64_t lowBias = -(int64_t(1) << 29), highBias = int64_t(1) << 29;
-        for (int c = zeroUpTo + 1; c < fullFrom; ++c) {
-            const int64_t t = table[c];
-            if (t == 0) {
-                highBias = std::min(highBias, one - 1 - c * m);
-            } else if (t == 255) {
-                lowBias = std::max(lowBias, 255 * one - c * m);
-            } else {
-                lowBias = std::max(lowBias, t * one - c * m);
-                highBias = std::min(highBias, (t + 1) * one - 1 - c * m);
-            }
-        }
-        if (lowBias > highBias || lowBias <= -(int64_t(1) << 30) || lowBias >= (int64_t(1) << 30)) continue;
-        const ChannelLine candidate{int32_t(m), int32_t(lowBias), shift, zeroUpTo, fullFrom};
-        bool same = true;
-        for (int c = 0; c < 256 && same; ++c) same = candidate(c) == table[c];
-        if (same) {
-            line = candidate;
-            return true;
-        }
-    }
-    return false;
+    return fit(-1, 256) || fit(zeroUpTo, fullFrom);
 }
 
 namespace reference {

@@ -138,17 +138,23 @@ struct LineLanes {
         : m(hn::Set(di, line.multiplier)), b(hn::Set(di, line.bias)), zero(hn::Zero(di)), k255(hn::Set(di, 255)),
           zeroUpTo(hn::Set(di, line.zeroUpTo)), fullFrom(hn::Set(di, line.fullFrom - 1)), byte(hn::Set(du, 255u)),
           shift(line.shift) {}
+    // kRuns: the line sets runs aside (zeroUpTo >= 0 or fullFrom <= 255), tested per channel.
+    template <bool kRuns>
     hn::Vec<DU> channel(hn::Vec<DU> value) const {
         const auto c = hn::BitCast(di, value);
         const auto v = hn::Min(hn::Max(hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), shift), zero), k255);
+        if constexpr (!kRuns) return hn::BitCast(du, v);
         return hn::BitCast(du, hn::IfThenElseZero(hn::Gt(c, zeroUpTo), hn::IfThenElse(hn::Gt(c, fullFrom), k255, v)));
     }
+    template <bool kRuns>
     hn::Vec<DU> word(hn::Vec<DU> w) const {
-        return hn::Or(hn::Or(hn::ShiftLeft<16>(channel(hn::And(hn::ShiftRight<16>(w), byte))),
-                             hn::ShiftLeft<8>(channel(hn::And(hn::ShiftRight<8>(w), byte)))),
-                      channel(hn::And(w, byte)));
+        return hn::Or(hn::Or(hn::ShiftLeft<16>(channel<kRuns>(hn::And(hn::ShiftRight<16>(w), byte))),
+                             hn::ShiftLeft<8>(channel<kRuns>(hn::And(hn::ShiftRight<8>(w), byte)))),
+                      channel<kRuns>(hn::And(w, byte)));
     }
 };
+
+bool HasRuns(const ChannelLine& line) { return line.zeroUpTo >= 0 || line.fullFrom <= 255; }
 #endif
 
 void MapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {
@@ -156,7 +162,10 @@ void MapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {
 #if HWY_TARGET != HWY_SCALAR
     const LineLanes lanes(line);
     const int N = int(hn::Lanes(lanes.du));
-    for (; i + N <= n; i += N) hn::StoreU(lanes.word(hn::LoadU(lanes.du, dst + i)), lanes.du, dst + i);
+    if (HasRuns(line))
+        for (; i + N <= n; i += N) hn::StoreU(lanes.word<true>(hn::LoadU(lanes.du, dst + i)), lanes.du, dst + i);
+    else
+        for (; i + N <= n; i += N) hn::StoreU(lanes.word<false>(hn::LoadU(lanes.du, dst + i)), lanes.du, dst + i);
 #endif
     for (; i < n; ++i) dst[i] = MapWord(line, dst[i]);
 }
@@ -192,11 +201,17 @@ void MappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, in
     const LineLanes lanes(line);
     const hn::Repartition<uint8_t, LineLanes::DU> d8;
     const int N = int(hn::Lanes(lanes.du));
-    for (; i + N <= n; i += N) {
-        const auto x = hn::BitCast(d8, hn::LoadU(lanes.du, dst + i));
-        const auto y = hn::BitCast(d8, lanes.word(hn::LoadU(lanes.du, src + i)));
-        hn::StoreU(hn::BitCast(lanes.du, kAdd ? hn::SaturatedAdd(x, y) : hn::SaturatedSub(x, y)), lanes.du, dst + i);
-    }
+    auto run = [&](auto runs) {
+        for (; i + N <= n; i += N) {
+            const auto x = hn::BitCast(d8, hn::LoadU(lanes.du, dst + i));
+            const auto y = hn::BitCast(d8, lanes.word<decltype(runs)::value>(hn::LoadU(lanes.du, src + i)));
+            hn::StoreU(hn::BitCast(lanes.du, kAdd ? hn::SaturatedAdd(x, y) : hn::SaturatedSub(x, y)), lanes.du, dst + i);
+        }
+    };
+    if (HasRuns(line))
+        run(std::true_type());
+    else
+        run(std::false_type());
 #endif
     for (; i < n; ++i)
         dst[i] = kAdd ? addBytesSaturated(dst[i], MapWord(line, src[i])) : subtractBytesSaturated(dst[i], MapWord(line, src[i]));
