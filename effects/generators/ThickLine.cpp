@@ -27,6 +27,14 @@ inline void stamp(uint32_t* pixels, int64_t x, int64_t y, uint32_t colour, int W
         for (int64_t a = a0; a < a1; ++a) pixels[(y + b) * W + x + a] = colour;
 }
 
+// Stamps along a row or a column, all of one colour, cover one rectangle: columns x0 .. x1 - 1 and rows
+// y0 .. y1 - 1, clipped to the target.
+void fillRectangle(uint32_t* pixels, int64_t x0, int64_t x1, int64_t y0, int64_t y1, uint32_t colour, int W, int H) {
+    x0 = std::max<int64_t>(x0, 0), x1 = std::min<int64_t>(x1, W);
+    y0 = std::max<int64_t>(y0, 0), y1 = std::min<int64_t>(y1, H);
+    for (int64_t y = y0; y < y1 && x0 < x1; ++y) std::fill(pixels + y * W + x0, pixels + y * W + x1, colour);
+}
+
 }  // namespace
 
 void drawThickLine(uint32_t* pixels, int x0, int y0, int x1, int y1, uint32_t colour, int W, int H, int penW,
@@ -43,6 +51,17 @@ void drawThickLine(uint32_t* pixels, int x0, int y0, int x1, int y1, uint32_t co
     if (x1 < x0) sx = -1, kX = -kX;
     if (y1 < y0) sy = -1, kY = -kY;
 
+    // A horizontal or vertical line: its stamps (the error term stays 0) are one rectangle.
+    if (dy == 0 && dx > 0) {
+        const int64_t first = sx > 0 ? x0 : int64_t(x0) - dx + 1;
+        fillRectangle(pixels, first, first + dx - 1 + penW, y0, int64_t(y0) + penH, colour, W, H);
+        return;
+    }
+    if (dx == 0 && dy > 0) {
+        const int64_t first = sy > 0 ? y0 : int64_t(y0) - dy + 1;
+        fillRectangle(pixels, x0, int64_t(x0) + penW, first, first + dy - 1 + penH, colour, W, H);
+        return;
+    }
     if (kY >= -1.0f && kY <= 1.0f && dx > 0) {
         float e = 0.0f;
         int64_t x = x0;

@@ -34,6 +34,32 @@ TEST(Lines, StartIsCoveredEndIsNotEndsArePulledIntoTheFrame) {
     line(0, 0, 200, 100, 1 << 30, 1 << 30);  // huge pens: nothing outside the frame (the sanitizers watch)
 }
 
+// Rows and columns are filled as one rectangle: the same pixels as the pen stamped at each step, here
+// stamped in the test from the pulled-in ends (x into 0 .. 510 - pen width, y into 0 .. 383 - pen height
+// as the cases below keep them).
+TEST(Lines, RowsAndColumnsLightWhatTheirStampsLight) {
+    struct Case {
+        int x0, y0, x1, y1, penW, penH;
+    };
+    const Case cases[] = {{5, 9, 40, 9, 1, 1},   {40, 9, 5, 9, 3, 2},     {7, 3, 7, 90, 2, 4},  {7, 90, 7, 3, 1, 1},
+                          {0, 0, 500, 0, 9, 9},   {300, 200, 300, 370, 5, 1}, {1, 1, 2, 1, 4, 4},  {2, 379, 2, 1, 1, 3}};
+    for (const Case& c : cases) {
+        Points want;
+        const bool row = c.y0 == c.y1;
+        const int steps = row ? std::abs(c.x1 - c.x0) : std::abs(c.y1 - c.y0);
+        const int sign = (row ? c.x1 - c.x0 : c.y1 - c.y0) > 0 ? 1 : -1;
+        for (int i = 0; i < steps; ++i)
+            for (int b = 0; b < c.penH; ++b)
+                for (int a = 0; a < c.penW; ++a) {
+                    const int x = (row ? c.x0 + sign * i : c.x0) + a, y = (row ? c.y0 : c.y0 + sign * i) + b;
+                    want.push_back({x, y});
+                }
+        std::sort(want.begin(), want.end(), [](auto p, auto q) { return std::pair(p.second, p.first) < std::pair(q.second, q.first); });
+        want.erase(std::unique(want.begin(), want.end()), want.end());
+        EXPECT_EQ(line(c.x0, c.y0, c.x1, c.y1, c.penW, c.penH), want) << c.x0 << "," << c.y0 << " to " << c.x1 << "," << c.y1;
+    }
+}
+
 TEST(Lines, SpectrumBarsWrapTheirHeightAndSilenceDrawsNothing) {
     PixelArray frame(512, 384);
     frame.fill(0);
