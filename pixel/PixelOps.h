@@ -62,9 +62,8 @@ void subtractPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTR
 // Opacity blend of `n` same-size words: target weight min(255, 512 - alpha - opacity), source weight
 // 255 - that; red and blue in one product, green in another; the fourth byte becomes 0.
 void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, int opacity);
-// dst[i] = averagePixels(dst[i], src[i]); the two ranges must not overlap.
-void averagePixelsInto(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);
-// averagePixelsInto(dst + at, src + from, n) for each (at, from, n) of `count` triples, in order.
+// dst[at + i] = averagePixels(dst[at + i], src[from + i]) for i < n, for each (at, from, n) of `count`
+// triples in order; a run's words must not overlap the source words it reads.
 void averageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count);
 
 // A byte map of the colour channels that is a clipped line between two runs: c <= zeroUpTo gives 0,

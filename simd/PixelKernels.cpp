@@ -81,20 +81,8 @@ void BlendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
     if (i < n) reference::blendByOpacity(dst + i, src + i, n - i, opacity);
 }
 
-// dst[i] = the per-channel floor average of dst[i] and src[i], red, green and blue; the fourth byte 0.
-void AveragePixels(uint32_t* dst, const uint32_t* src, int n) {
-    const hn::ScalableTag<uint32_t> d;
-    const auto low = hn::Set(d, 0x00FFFFFFu), halves = hn::Set(d, 0x00FEFEFEu);
-    const int N = int(hn::Lanes(d));
-    int i = 0;
-    for (; i + N <= n; i += N) {
-        const auto a = hn::LoadU(d, dst + i), b = hn::LoadU(d, src + i);
-        hn::StoreU(hn::Add(hn::And(hn::And(a, b), low), hn::ShiftRight<1>(hn::And(hn::Xor(a, b), halves))), d, dst + i);
-    }
-    for (; i < n; ++i) dst[i] = averagePixels(dst[i], src[i]);
-}
-
-// Runs of AveragePixels, (at, from, n) triples: a run's last part of a vector is done with masked loads
+// dst[i] = the per-channel floor average of dst[i] and src[i] (red, green and blue; the fourth byte 0),
+// over runs given as (at, from, n) triples: a run's last part of a vector is done with masked loads
 // and stores where they never touch the words outside the mask (AVX2 and AVX-512), else one word at a time.
 void AverageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count) {
     const hn::ScalableTag<uint32_t> d;
@@ -378,7 +366,6 @@ HWY_EXPORT(SubtractColor);
 HWY_EXPORT(AddPixels);
 HWY_EXPORT(SubtractPixels);
 HWY_EXPORT(BlendByOpacity);
-HWY_EXPORT(AveragePixels);
 HWY_EXPORT(AverageRuns);
 HWY_EXPORT(MapChannelsByLine);
 HWY_EXPORT(DistanceFromLevel);
@@ -402,9 +389,6 @@ void subtractPixelsSaturated(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTR
 }
 void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n, int opacity) {
     HWY_DYNAMIC_DISPATCH(softshow::BlendByOpacity)(dst, src, n, opacity);
-}
-void averagePixelsInto(uint32_t* dst, const uint32_t* src, int n) {
-    HWY_DYNAMIC_DISPATCH(softshow::AveragePixels)(dst, src, n);
 }
 
 void averageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count) {

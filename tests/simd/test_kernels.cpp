@@ -66,7 +66,10 @@ TEST_F(EveryTarget, WholeBufferKernelsEqualTheirReferences) {
          [](uint32_t x, uint32_t) { return reference::addBytesSaturated(x, 0x80FF017Fu); }},
         {[](uint32_t* d, const uint32_t*, int n) { subtractColorSaturated(d, n, 0x80FF017Fu); },
          [](uint32_t x, uint32_t) { return reference::subtractBytesSaturated(x, 0x80FF017Fu); }},
-        {[](uint32_t* d, const uint32_t* s, int n) { averagePixelsInto(d, s, n); },
+        {[](uint32_t* d, const uint32_t* s, int n) {
+             const int32_t run[3] = {0, 0, n};
+             averageRuns(d, s, run, 1);
+         },
          [](uint32_t x, uint32_t y) { return averagePixels(x, y); }},
     };
     forEachTarget([&] {
