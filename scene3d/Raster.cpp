@@ -9,8 +9,8 @@
 #include "scene3d/Span.h"
 #include "simd/SpanKernels.h"
 
-EdgeEntry leftEdge[kRasterRows];
-EdgeEntry rightEdge[kRasterRows];
+EdgeEntry leftEdge[kEdgeRoom];
+EdgeEntry rightEdge[kEdgeRoom];
 
 namespace {
 

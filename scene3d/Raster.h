@@ -27,8 +27,10 @@ struct alignas(16) EdgeEntry {
     float x, w, uw, vw;  // x, 1/z, u/z, v/z
 };
 
-extern EdgeEntry leftEdge[kRasterRows];
-extern EdgeEntry rightEdge[kRasterRows];
+// Seven entries of room past the last row: the fills read rows eight at a time.
+constexpr int kEdgeRoom = kRasterRows + 7;
+extern EdgeEntry leftEdge[kEdgeRoom];
+extern EdgeEntry rightEdge[kEdgeRoom];
 
 // A corner as its edges walk it: 1/z, u/z and v/z in double, each quotient rounded once, computed once for
 // the two edges that meet there.

@@ -82,6 +82,72 @@ inline bool fewBinades(float start, float step, size_t n) {
     return hi < 4.0 * lo;
 }
 
+#if HWY_MAX_BYTES >= 32
+// The spans of rows y0 .. y0 + 7, as rowSpan gives them one row at a time: the same double differences,
+// truncations and quotients, each rounded where rowSpan rounds it, eight rows in lanes. Rows starting left of
+// the target (x0 < 0) that take steps are stepped to column 0 one row at a time, as rowSpan does. Reads
+// eight table rows from y0 (the tables have room for that past their last row); lanes of rows the caller
+// does not draw hold values it never reads.
+struct BlockSpans {
+    HWY_ALIGN int32_t x[8], last[8];
+    HWY_ALIGN float start[3][8], step[3][8];
+};
+
+template <bool kTextured>
+void blockSpans(int y0, int columns, BlockSpans& b) {
+    const hn::FixedTag<float, 8> d8;
+    const hn::FixedTag<float, 4> d4;
+    const hn::FixedTag<double, 4> dd;
+    const hn::FixedTag<int32_t, 4> di4;
+    const hn::FixedTag<int32_t, 8> di8;
+    hn::Vec<decltype(d8)> xl, wl, ul, vl, xr, wr, ur, vr;
+    hn::LoadInterleaved4(d8, &leftEdge[y0].x, xl, wl, ul, vl);
+    hn::LoadInterleaved4(d8, &rightEdge[y0].x, xr, wr, ur, vr);
+    // truncToInt in lanes: NaN and values outside (-2^31 - 1, 2^31) give INT32_MIN.
+    auto truncated = [&](hn::Vec<decltype(dd)> v) {
+        const auto inside = hn::And(hn::Gt(v, hn::Set(dd, -2147483649.0)), hn::Lt(v, hn::Set(dd, 2147483648.0)));
+        return hn::DemoteTo(di4, hn::IfThenElse(inside, v, hn::Set(dd, -2147483648.0)));
+    };
+    hn::Vec<decltype(di4)> x0[2], x1[2];
+    hn::Vec<decltype(d4)> q[3][2];
+    for (int h = 0; h < 2; ++h) {
+        auto wide = [&](hn::Vec<decltype(d8)> v) { return hn::PromoteTo(dd, h ? hn::UpperHalf(d4, v) : hn::LowerHalf(d4, v)); };
+        const auto left = wide(xl), span = hn::Sub(wide(xr), left);
+        x0[h] = truncated(left);
+        x1[h] = truncated(hn::Add(span, hn::PromoteTo(dd, x0[h])));
+        // A span of zero width takes zero steps; the quotient of its lanes is dropped.
+        const auto width = hn::Ne(span, hn::Zero(dd));
+        auto quotient = [&](hn::Vec<decltype(d8)> r, hn::Vec<decltype(d8)> l) {
+            return hn::DemoteTo(d4, hn::IfThenElseZero(width, hn::Div(hn::Sub(wide(r), wide(l)), span)));
+        };
+        q[0][h] = quotient(wr, wl);
+        if (kTextured) q[1][h] = quotient(ur, ul), q[2][h] = quotient(vr, vl);
+    }
+    const auto first = hn::Combine(di8, x0[1], x0[0]);
+    const auto x = hn::Max(first, hn::Zero(di8));
+    const auto last = hn::Min(hn::Combine(di8, x1[1], x1[0]), hn::Set(di8, columns - 1));
+    // No steps where nothing is drawn or one fragment is drawn at the span's own start.
+    const auto none = hn::Or(hn::Gt(x, last), hn::And(hn::Eq(x, last), hn::Gt(first, hn::Set(di8, -1))));
+    const auto steps = hn::Not(hn::RebindMask(d8, none));
+    hn::Store(x, di8, b.x);
+    hn::Store(last, di8, b.last);
+    const hn::Vec<decltype(d8)> starts[3] = {wl, ul, vl};
+    for (int c = 0; c < 3; ++c) {
+        hn::Store(starts[c], d8, b.start[c]);
+        const auto step = c == 0 || kTextured ? hn::Combine(d8, q[c][1], q[c][0]) : hn::Zero(d8);
+        hn::Store(hn::IfThenElseZero(steps, step), d8, b.step[c]);
+    }
+    if (!hn::AllTrue(di8, hn::Gt(first, hn::Set(di8, -1)))) {
+        HWY_ALIGN int32_t x0s[8];
+        hn::Store(first, di8, x0s);
+        for (int i = 0; i < 8; ++i) {
+            if (x0s[i] >= 0 || b.x[i] > b.last[i]) continue;  // no steps to take
+            for (int c = 0; c < 3; ++c) b.start[c][i] = accumulateSteps(b.start[c][i], b.step[c][i], -int64_t(x0s[i]));
+        }
+    }
+}
+#endif
+
 template <bool kTextured>
 void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t color, const uint32_t* texels,
               int logWidth, int logHeight) {
@@ -170,22 +236,26 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
     // this executed 6% fewer instructions than giving rows of kRunSpan or more their own runs.)
     const hn::FixedTag<float, 8> d8;
     for (int y0 = firstRow; y0 < endRow; y0 += kBlockRows) {
+        BlockSpans b;
+        blockSpans<kTextured>(y0, columns, b);
         Row rows[kBlockRows];
-        HWY_ALIGN float start[3][kBlockRows] = {}, step[3][kBlockRows] = {};
+        const int count = std::min(kBlockRows, endRow - y0);
         size_t longest = 0;
-        for (int i = 0; i < kBlockRows && y0 + i < endRow; ++i) {
-            const Row& r = rows[i] = span(y0 + i);
-            if (!r.inLanes) continue;
-            longest = std::max(longest, r.n);
-            start[0][i] = r.s.w, step[0][i] = r.s.dw;
-            start[1][i] = r.s.uw, step[1][i] = r.s.du;
-            start[2][i] = r.s.vw, step[2][i] = r.s.dv;
+        for (int i = 0; i < count; ++i) {
+            Row& r = rows[i];
+            r.s.x = b.x[i], r.s.last = b.last[i];
+            r.s.w = b.start[0][i], r.s.uw = b.start[1][i], r.s.vw = b.start[2][i];
+            r.s.dw = b.step[0][i], r.s.du = b.step[1][i], r.s.dv = b.step[2][i];
+            r.n = r.s.x > r.s.last ? 0 : size_t(r.s.last - r.s.x + 1);
+            r.inLanes = lanes && r.n >= std::max(kShortSpan, N);
+            if (r.inLanes) longest = std::max(longest, r.n);
         }
         if (longest > 0) {
             float(*const sets[3])[kRowRoom + kPad] = {rowW, rowU, rowV};
             for (int c = 0; c < (kTextured ? 3 : 1); ++c) {
-                auto sum = hn::Load(d8, start[c]);
-                const auto add = hn::Load(d8, step[c]);
+                // Lanes of rows not drawn in lanes step too; their sums are never read.
+                auto sum = hn::Load(d8, b.start[c]);
+                const auto add = hn::Load(d8, b.step[c]);
                 for (size_t k = 0; k < longest; k += 8) {
                     hn::Vec<decltype(d8)> block[8];
                     for (int j = 0; j < 8; ++j) block[j] = sum, sum = hn::Add(sum, add);
@@ -194,7 +264,7 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
                 }
             }
         }
-        for (int i = 0; i < kBlockRows && y0 + i < endRow; ++i) drawRow(y0 + i, rows[i], i);
+        for (int i = 0; i < count; ++i) drawRow(y0 + i, rows[i], i);
     }
 #else
     // A row's sums, one row at a time, into set `set`.
