@@ -82,6 +82,26 @@ inline bool fewBinades(float start, float step, size_t n) {
     return hi < 4.0 * lo;
 }
 
+// Truncation toward zero, INT32_MIN for NaN and for values outside the int32 range: masked by a texture's
+// size - 1 (below 2^31) such values give 0. x86's conversion answers INT32_MIN itself (Highway's ConvertTo
+// turns positive overflow into INT32_MAX, which costs four more instructions a vector); elsewhere the
+// range is tested.
+template <class DI, class VF>
+HWY_INLINE hn::Vec<DI> TruncatedOrMin(DI di, VF f) {
+#if HWY_ARCH_X86 && (HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3)
+    (void)di;
+    if constexpr (sizeof(f) == 64) return hn::Vec<DI>{_mm512_cvttps_epi32(f.raw)};
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX2
+    else if constexpr (sizeof(f) == 32) return hn::Vec<DI>{_mm256_cvttps_epi32(f.raw)};
+#endif
+    else return hn::Vec<DI>{_mm_cvttps_epi32(f.raw)};
+#else
+    const hn::RebindToFloat<DI> df;
+    const auto inside = hn::And(hn::Ge(f, hn::Set(df, -2147483648.0f)), hn::Lt(f, hn::Set(df, 2147483648.0f)));
+    return hn::IfThenElse(hn::RebindMask(di, inside), hn::ConvertTo(di, f), hn::Set(di, INT32_MIN));
+#endif
+}
+
 #if HWY_MAX_BYTES >= 32
 // The spans of rows y0 .. y0 + 7, as rowSpan gives them one row at a time: the same double differences,
 // truncations and quotients, each rounded where rowSpan rounds it, eight rows in lanes. Rows starting left of
@@ -162,11 +182,9 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
     const auto one = hn::Set(df, 1.0f);
     const auto textureWidth = hn::Set(df, float(1u << logWidth)), textureHeight = hn::Set(df, float(1u << logHeight));
     const auto maskU = hn::Set(du, (1u << logWidth) - 1), maskV = hn::Set(du, (1u << logHeight) - 1);
-    const auto low = hn::Set(df, -2147483648.0f), high = hn::Set(df, 2147483648.0f);
-    // A texture coordinate's truncation masked to the texture; outside the int32 range it is 0.
+    // A texture coordinate's truncation masked to the texture; outside the int32 range (and NaN) it is 0.
     auto wrapped = [&](decltype(one) f, decltype(maskU) mask) {
-        const auto inside = hn::And(hn::Ge(f, low), hn::Lt(f, high));
-        return hn::And(hn::BitCast(du, hn::ConvertTo(di, hn::IfThenElseZero(inside, f))), mask);
+        return hn::And(hn::BitCast(du, TruncatedOrMin(di, f)), mask);
     };
     // The fragments at span indices k .. k + N - 1, sums from W, U, V.
     auto shade = [&](const float* W, const float* U, const float* V, uint32_t* out, float* depth, size_t k) {
