@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <new>
 #include <random>
 #include <vector>
 
+#include "pixel/Numeric.h"
 #include "pixel/PixelArray.h"
 #include "pixel/PixelOps.h"
 #include "pixel/Random.h"
@@ -74,6 +77,19 @@ TEST(PixelOps, WholeBufferOperationsTouchExactlyNWords) {
     copyPixels(dst.data(), src.data(), -5);
     addColorSaturated(dst.data(), -1, 0xFFFFFFFF);
     EXPECT_EQ(dst, base);
+}
+
+TEST(Numeric, TruncationGivesInt32MinForNaNAndEveryValueOutsideTheInt32Range) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double v;
+        int32_t want;
+    } cases[] = {{0.0, 0}, {-0.0, 0}, {-0.75, 0}, {0.75, 0}, {1e-310, 0}, {-7.9, -7}, {7.9, 7},
+                 {2147483647.0, INT32_MAX}, {2147483647.999, INT32_MAX}, {2147483648.0, INT32_MIN},
+                 {-2147483648.0, INT32_MIN}, {-2147483648.999, INT32_MIN}, {-2147483649.0, INT32_MIN},
+                 {-2147483647.5, -2147483647}, {1e300, INT32_MIN}, {-1e300, INT32_MIN}, {inf, INT32_MIN},
+                 {-inf, INT32_MIN}, {nan, INT32_MIN}, {-nan, INT32_MIN}};
+    for (const auto& c : cases) EXPECT_EQ(truncToInt(c.v), c.want) << c.v;
 }
 
 TEST(Random, ReproducesTheClassicCLibrarySequence) {
