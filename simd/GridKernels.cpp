@@ -30,6 +30,13 @@ HWY_INLINE V Shaded(DU du, DI di, V texel, V k) {
     const auto byte = hn::Set(du, 255u);
     const auto zero = hn::Zero(di);
     const auto dark = hn::ShiftRight<16>(hn::BitCast(di, k));  // arithmetic, as k >> 16
+    if (hn::AllFalse(di, hn::Lt(dark, zero))) {
+        // No lane brightens, so no channel passes 255: each byte less its darkening (at most 255, which
+        // leaves 0 as any larger one does), saturated at 0; the fourth byte becomes 0.
+        const hn::Repartition<uint8_t, DU> d8;
+        const auto darkBytes = hn::Mul(hn::BitCast(du, hn::Min(dark, hn::Set(di, 255))), hn::Set(du, 0x010101u));
+        return hn::And(hn::BitCast(du, hn::SaturatedSub(hn::BitCast(d8, texel), hn::BitCast(d8, darkBytes))), hn::Set(du, 0xFFFFFFu));
+    }
     auto channel = [&](V shifted) {
         return hn::BitCast(du, hn::Max(zero, hn::Sub(hn::BitCast(di, hn::And(shifted, byte)), dark)));
     };
@@ -161,15 +168,17 @@ bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
     hn::Vec<decltype(du)> shaded[8], covered[8];
     for (int c = 0; c < 8; ++c) {
         const VI column = hn::Set(di, c);
-        auto u = hn::Zero(du), v = u, k = u, in = u;
-        for (Walk& w : walks) {
-            const auto inside = hn::RebindMask(du, hn::And(hn::Not(hn::Gt(w.first, column)), hn::Gt(w.end, column)));
-            u = hn::IfThenElse(inside, w.u, u);
-            v = hn::IfThenElse(inside, w.v, v);
-            k = hn::IfThenElse(inside, w.k, k);
-            in = hn::Or(in, hn::VecFromMask(du, inside));
-            w.u = hn::Add(w.u, w.stepU), w.v = hn::Add(w.v, w.stepV), w.k = hn::Add(w.k, w.stepK);
-        }
+        auto inside = [&](const Walk& w) {
+            return hn::RebindMask(du, hn::And(hn::Not(hn::Gt(w.first, column)), hn::Gt(w.end, column)));
+        };
+        // The spans are apart: a lane the second does not cover takes the first's values, and lanes
+        // neither covers are not written.
+        const auto second = inside(walks[1]);
+        const auto u = hn::IfThenElse(second, walks[1].u, walks[0].u);
+        const auto v = hn::IfThenElse(second, walks[1].v, walks[0].v);
+        const auto k = hn::IfThenElse(second, walks[1].k, walks[0].k);
+        const auto in = hn::Or(hn::VecFromMask(du, inside(walks[0])), hn::VecFromMask(du, second));
+        for (Walk& w : walks) w.u = hn::Add(w.u, w.stepU), w.v = hn::Add(w.v, w.stepV), w.k = hn::Add(w.k, w.stepK);
         const auto index = hn::Or(hn::ShiftLeft<8>(hn::And(hn::ShiftRight<16>(v), byte)), hn::And(hn::ShiftRight<16>(u), byte));
         shaded[c] = Shaded(du, di, hn::GatherIndex(du, texels, hn::BitCast(di, index)), k);
         covered[c] = in;
