@@ -165,9 +165,9 @@ void fillTextured(uint32_t* pixels, int width, int height, const RasterCorner co
     int first, end;
     if (!setUpTriangle(corners, first, end)) return;
     if (narrow(corners)) {
-        fillSpans(pixels, width, height, first, end, true, [=](float w, float uw, float vw) {
-            return powerOfTwoTexel(w, uw, vw, texels, logWidth, logHeight);
-        });
+        const PowerOfTwoTexture texture(texels, logWidth, logHeight);
+        fillSpans(pixels, width, height, first, end, true,
+                  [&texture](float w, float uw, float vw) { return texture.texel(w, uw, vw); });
         return;
     }
     end = std::min(end, height);

@@ -43,13 +43,24 @@ inline RowSpan rowSpan(const EdgeEntry& l, const EdgeEntry& r, bool perspective,
     return s;
 }
 
-// The texel a fragment shows when the texture's sides are 2^logWidth x 2^logHeight: u and v scaled by a
+// A texture whose sides are 2^logWidth x 2^logHeight, and the texel a fragment shows: u and v scaled by a
 // power of two are exact in float, so this float form equals the double one of any texture size.
 // Positions outside the int32 range give 0 (the truncation's INT32_MIN masked), as in the double form.
-inline uint32_t powerOfTwoTexel(float w, float uw, float vw, const uint32_t* texels, int logWidth, int logHeight) {
-    const float z = 1.0f / w;
-    const float fu = uw * z * float(1u << logWidth), fv = vw * z * float(1u << logHeight);
-    auto wrapped = [](float f, uint32_t mask) {
+// Made once per triangle: the scales and masks are not converted per fragment.
+struct PowerOfTwoTexture {
+    const uint32_t* texels;
+    int logWidth;
+    float width, height;
+    uint32_t maskU, maskV;
+    PowerOfTwoTexture(const uint32_t* t, int logW, int logH)
+        : texels(t), logWidth(logW), width(float(1u << logW)), height(float(1u << logH)), maskU((1u << logW) - 1),
+          maskV((1u << logH) - 1) {}
+    uint32_t texel(float w, float uw, float vw) const {
+        const float z = 1.0f / w;
+        const uint32_t col = wrapped(uw * z * width, maskU), row = wrapped(vw * z * height, maskV);
+        return texels[size_t(row) << logWidth | col];
+    }
+    static uint32_t wrapped(float f, uint32_t mask) {
 #if defined(__SSE2__)
         // The conversion answers INT32_MIN for NaN and out-of-range values, which the mask makes 0: no
         // comparisons and branches per coordinate.
@@ -57,8 +68,5 @@ inline uint32_t powerOfTwoTexel(float w, float uw, float vw, const uint32_t* tex
 #else
         return f >= -2147483648.0f && f < 2147483648.0f ? uint32_t(int32_t(f)) & mask : 0u;
 #endif
-    };
-    const uint32_t col = wrapped(fu, (1u << logWidth) - 1), row = wrapped(fv, (1u << logHeight) - 1);
-    return texels[size_t(row) << logWidth | col];
-}
-
+    }
+};

@@ -179,6 +179,7 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
     // Lanes need a whole vector inside the row (and IEEE division when they shade).
     const bool lanes = N <= kPad && size_t(columns) >= N && (kLaneDivisionExact || !kTextured);
 
+    const PowerOfTwoTexture texture(texels, logWidth, logHeight);  // the fragments walked one at a time
     const auto one = hn::Set(df, 1.0f);
     const auto textureWidth = hn::Set(df, float(1u << logWidth)), textureHeight = hn::Set(df, float(1u << logHeight));
     const auto maskU = hn::Set(du, (1u << logWidth) - 1), maskV = hn::Set(du, (1u << logHeight) - 1);
@@ -230,7 +231,7 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
             float w = s.w, uw = s.uw, vw = s.vw;
             for (size_t k = 0; k < n; ++k, w += s.dw, uw += s.du, vw += s.dv) {
                 if (depth[k] > w) {
-                    out[k] = kTextured ? powerOfTwoTexel(w, uw, vw, texels, logWidth, logHeight) : color;
+                    out[k] = kTextured ? texture.texel(w, uw, vw) : color;
                     depth[k] = w;
                 }
             }
