@@ -270,14 +270,16 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
             if (r.inLanes) longest = std::max(longest, r.n);
         }
         if (longest > 0) {
+            // Lanes of rows not drawn in lanes step too; their sums are never read. The sums share one
+            // loop: its varying length is one mispredicted exit a block, not one a sum.
+            constexpr int kSums = kTextured ? 3 : 1;
             float(*const sets[3])[kRowRoom + kPad] = {rowW, rowU, rowV};
-            for (int c = 0; c < (kTextured ? 3 : 1); ++c) {
-                // Lanes of rows not drawn in lanes step too; their sums are never read.
-                auto sum = hn::Load(d8, b.start[c]);
-                const auto add = hn::Load(d8, b.step[c]);
-                for (size_t k = 0; k < longest; k += 8) {
+            hn::Vec<decltype(d8)> sum[kSums], add[kSums];
+            for (int c = 0; c < kSums; ++c) sum[c] = hn::Load(d8, b.start[c]), add[c] = hn::Load(d8, b.step[c]);
+            for (size_t k = 0; k < longest; k += 8) {
+                for (int c = 0; c < kSums; ++c) {
                     hn::Vec<decltype(d8)> block[8];
-                    for (int j = 0; j < 8; ++j) block[j] = sum, sum = hn::Add(sum, add);
+                    for (int j = 0; j < 8; ++j) block[j] = sum[c], sum[c] = hn::Add(sum[c], add[c]);
                     Transpose8x8(d8, block);
                     for (int i = 0; i < kBlockRows; ++i) hn::StoreU(block[i], d8, sets[c][i] + k);
                 }
