@@ -240,12 +240,11 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
         const float* W = rowW[set];
         const float* U = rowU[set];
         const float* V = rowV[set];
-        size_t k = 0;
-        for (; k + N <= n; k += N) shade(W, U, V, out, depth, k);
-        // The last vector ends at the span's end and overlaps fragments already done: a second test of a
-        // fragment changes nothing (a drawn one now equals the depth it is tested against, and the test is
-        // strict).
-        if (k < n) shade(W, U, V, out, depth, n - N);
+        // The last vector ends at the span's end, without a test of its own, and may overlap fragments
+        // already done: a second test of a fragment changes nothing (a drawn one now equals the depth it
+        // is tested against, and the test is strict).
+        for (size_t k = 0; k + N < n; k += N) shade(W, U, V, out, depth, k);
+        shade(W, U, V, out, depth, n - N);
     };
 
 #if HWY_MAX_BYTES >= 32
