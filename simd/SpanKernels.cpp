@@ -212,14 +212,8 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
         size_t n = 0;  // 0: nothing to draw
         bool inLanes = false;
     };
-    auto span = [&](int y) {
-        Row r;
-        r.s = rowSpan(leftEdge[y], rightEdge[y], kTextured, columns);
-        if (r.s.x > r.s.last) return r;
-        r.n = size_t(r.s.last - r.s.x + 1);  // at most kRowRoom: columns never pass 511
-        r.inLanes = lanes && r.n >= std::max(kShortSpan, N);
-        return r;
-    };
+    // Whether a row of n fragments is drawn in lanes.
+    auto inLanes = [&](size_t n) { return lanes && n >= std::max(kShortSpan, N); };
     // Row y's fragments, drawn in lanes from set `set` or one at a time.
     auto drawRow = [&](int y, const Row& r, int set) {
         if (r.n == 0) return;
@@ -265,7 +259,7 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
             r.s.w = b.start[0][i], r.s.uw = b.start[1][i], r.s.vw = b.start[2][i];
             r.s.dw = b.step[0][i], r.s.du = b.step[1][i], r.s.dv = b.step[2][i];
             r.n = r.s.x > r.s.last ? 0 : size_t(r.s.last - r.s.x + 1);
-            r.inLanes = lanes && r.n >= std::max(kShortSpan, N);
+            r.inLanes = inLanes(r.n);
             if (r.inLanes) longest = std::max(longest, r.n);
         }
         if (longest > 0) {
@@ -287,6 +281,14 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
         for (int i = 0; i < count; ++i) drawRow(y0 + i, rows[i], i);
     }
 #else
+    auto span = [&](int y) {
+        Row r;
+        r.s = rowSpan(leftEdge[y], rightEdge[y], kTextured, columns);
+        if (r.s.x > r.s.last) return r;
+        r.n = size_t(r.s.last - r.s.x + 1);  // at most kRowRoom: columns never pass 511
+        r.inLanes = inLanes(r.n);
+        return r;
+    };
     // A row's sums, one row at a time, into set `set`.
     auto rowSums = [&](const Row& r, int set) {
         float* W = rowW[set];
