@@ -24,6 +24,16 @@ inline int32_t truncToInt(double v) {
 #endif
 }
 
+// The same for a float, without widening it first.
+inline int32_t truncFloatToInt(float v) {
+#if defined(__SSE2__)
+    return _mm_cvtt_ss2si(_mm_set_ss(v));
+#else
+    if (!(v >= -2147483648.0f && v < 2147483648.0f)) return INT32_MIN;  // NaN too
+    return static_cast<int32_t>(v);
+#endif
+}
+
 // How many steps of the running sum v, fl(v + d), fl(fl(v + d) + d), ... (at most `limit`) add one and
 // the same float D = fl(v + d) - v, so that the sum after j of those steps is exactly v + j * D (both j * D
 // and that sum are representable).

@@ -5,9 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "pixel/Numeric.h"
 #include "scene3d/Raster.h"
@@ -60,13 +57,6 @@ struct PowerOfTwoTexture {
         const uint32_t col = wrapped(uw * z * width, maskU), row = wrapped(vw * z * height, maskV);
         return texels[size_t(row) << logWidth | col];
     }
-    static uint32_t wrapped(float f, uint32_t mask) {
-#if defined(__SSE2__)
-        // The conversion answers INT32_MIN for NaN and out-of-range values, which the mask makes 0: no
-        // comparisons and branches per coordinate.
-        return uint32_t(_mm_cvtt_ss2si(_mm_set_ss(f))) & mask;
-#else
-        return f >= -2147483648.0f && f < 2147483648.0f ? uint32_t(int32_t(f)) & mask : 0u;
-#endif
-    }
+    // INT32_MIN (NaN and out-of-range values) masked gives 0.
+    static uint32_t wrapped(float f, uint32_t mask) { return uint32_t(truncFloatToInt(f)) & mask; }
 };
