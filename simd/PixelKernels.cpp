@@ -12,6 +12,7 @@
 #include "effects/filters/FX_Mosaic.h"
 #include "pixel/PixelOps.h"
 #include "simd/Simd.h"
+#include "simd/Transpose-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace softshow {
@@ -249,67 +250,41 @@ void SubtractMappedPixels(uint32_t* dst, const uint32_t* src, int n, const Chann
     MappedPixels<false>(dst, src, n, line);
 }
 
-// The box blur's passes. Rows: the running sum is serial (one 64-bit addition a pixel, the three channels
-// packed); the row's sums are kept, then divided and packed in lanes. Columns: the running sums of every
-// column advance together, in lanes.
-void BoxBlurRows(const uint32_t* SS_RESTRICT src, uint32_t* SS_RESTRICT horizontal, int W, int H, int r,
-                 uint64_t* SS_RESTRICT expanded, uint64_t* SS_RESTRICT sums, WindowDivider divide) {
-    const int last = W - 1;
-    for (int y = 0; y < H; ++y) {
-        const uint32_t* SS_RESTRICT row = src + size_t(y) * size_t(W);
-        for (int x = 0; x < W; ++x) {
-            const uint64_t p = row[x];
-            expanded[x] = (p >> 16 & 255) << 42 | (p >> 8 & 255) << 21 | (p & 255);
-        }
-        uint64_t s = 0;
-        for (int k = -r; k <= r; ++k) s += expanded[std::min(last, std::max(k, 0))];
-        // Edge columns read clamped neighbours; the others a fixed distance away.
-        const int inner0 = std::min(W, r), inner1 = std::max(inner0, W - r - 1);
-        int x = 0;
-        for (; x < inner0; ++x) sums[x] = s, s += expanded[std::min(x + r + 1, last)] - expanded[std::max(x - r, 0)];
-        // The window's changes first (a pass in lanes), then one addition a column on the running sum.
-        for (int i = x; i < inner1; ++i) sums[i] = expanded[i + r + 1] - expanded[i - r];
-        for (; x < inner1; ++x) {
-            const uint64_t change = sums[x];
-            sums[x] = s, s += change;
-        }
-        for (; x < W; ++x) sums[x] = s, s += expanded[std::min(x + r + 1, last)] - expanded[std::max(x - r, 0)];
-        uint32_t* SS_RESTRICT out = horizontal + size_t(y) * size_t(W);
-        x = 0;
-#if HWY_TARGET != HWY_SCALAR
-        const hn::ScalableTag<uint64_t> d64;
-        const hn::Repartition<uint32_t, decltype(d64)> d32;
-        const auto m = hn::BitCast(d32, hn::Set(d64, uint64_t(divide.multiplier)));
-        const auto field = hn::Set(d64, uint64_t(0x1FFFFF));
-        const int N = int(hn::Lanes(d64));
-        auto packed = [&](const uint64_t* p) {
-            const auto v = hn::LoadU(d64, p);
-            auto q = [&](auto f) { return hn::ShiftRightSame(hn::MulEven(hn::BitCast(d32, f), m), divide.shift); };
-            return hn::BitCast(d32, hn::Or(hn::Or(hn::ShiftLeft<16>(q(hn::ShiftRight<42>(v))),
-                                                   hn::ShiftLeft<8>(q(hn::And(hn::ShiftRight<21>(v), field)))),
-                                            q(hn::And(v, field))));
-        };
-        for (; x + 2 * N <= W; x += 2 * N) hn::StoreU(hn::ConcatEven(d32, packed(sums + x + N), packed(sums + x)), d32, out + x);
+// The box blur's passes. Rows are blurred as the columns of the transposed frame, so both passes are
+// the column pass: the running sums of every column advance together, in lanes.
+// dst[x * stride + y] = src[y * W + x]: in lanes where vectors hold 8 words, the rest per word. A tile is
+// 8 rows of 16 words, so each 64-byte line read is used whole at once; the next tile down writes the
+// other halves of the lines this one wrote.
+void TransposeWords(const uint32_t* SS_RESTRICT src, uint32_t* SS_RESTRICT dst, int W, int H, int stride) {
+    int tiledW = 0, tiledH = 0;
+#if HWY_MAX_BYTES >= 32
+    const hn::FixedTag<uint32_t, 8> d;
+    tiledW = W & ~15, tiledH = H & ~7;
+    for (int x = 0; x < tiledW; x += 16)
+        for (int y = 0; y < tiledH; y += 8)
+            for (int i = 0; i < 16; i += 8) {  // the tile's columns x + i .. x + i + 7
+                hn::Vec<decltype(d)> v[8];
+                for (int k = 0; k < 8; ++k) v[k] = hn::LoadU(d, src + size_t(y + k) * size_t(W) + size_t(x + i));
+                Transpose8x8(d, v);
+                for (int k = 0; k < 8; ++k) hn::StoreU(v[k], d, dst + size_t(x + i + k) * size_t(stride) + size_t(y));
+            }
 #endif
-        for (; x < W; ++x) {
-            const uint64_t v = sums[x];
-            out[x] = divide(uint32_t(v >> 42)) << 16 | divide(uint32_t(v >> 21) & 0x1FFFFFu) << 8 | divide(uint32_t(v) & 0x1FFFFFu);
-        }
-    }
+    for (int y = 0; y < H; ++y)
+        for (int x = y < tiledH ? tiledW : 0; x < W; ++x) dst[size_t(x) * size_t(stride) + size_t(y)] = src[size_t(y) * size_t(W) + size_t(x)];
 }
 
-void BoxBlurColumns(const uint32_t* SS_RESTRICT horizontal, uint32_t* SS_RESTRICT dst, int W, int H, int r,
+void BoxBlurColumns(const uint32_t* SS_RESTRICT horizontal, int stride, uint32_t* SS_RESTRICT dst, int W, int H, int r,
                     int32_t* SS_RESTRICT red, int32_t* SS_RESTRICT green, int32_t* SS_RESTRICT blue, WindowDivider divide) {
     const int last = H - 1;
     for (int x = 0; x < W; ++x) red[x] = green[x] = blue[x] = 0;
     for (int k = -r; k <= r; ++k) {
-        const uint32_t* row = horizontal + size_t(std::min(last, std::max(0, k))) * size_t(W);
+        const uint32_t* row = horizontal + size_t(std::min(last, std::max(0, k))) * size_t(stride);
         for (int x = 0; x < W; ++x)
             red[x] += int32_t(row[x] >> 16 & 255), green[x] += int32_t(row[x] >> 8 & 255), blue[x] += int32_t(row[x] & 255);
     }
     for (int y = 0; y < H; ++y) {
-        const uint32_t* SS_RESTRICT in = horizontal + size_t(std::min(y + r + 1, last)) * size_t(W);
-        const uint32_t* SS_RESTRICT out = horizontal + size_t(std::max(y - r, 0)) * size_t(W);
+        const uint32_t* SS_RESTRICT in = horizontal + size_t(std::min(y + r + 1, last)) * size_t(stride);
+        const uint32_t* SS_RESTRICT out = horizontal + size_t(std::max(y - r, 0)) * size_t(stride);
         uint32_t* SS_RESTRICT target = dst + size_t(y) * size_t(W);
         int x = 0;
 #if HWY_TARGET != HWY_SCALAR
@@ -411,7 +386,7 @@ HWY_EXPORT(MapChannelsByLine);
 HWY_EXPORT(DistanceFromLevel);
 HWY_EXPORT(AddMappedPixels);
 HWY_EXPORT(SubtractMappedPixels);
-HWY_EXPORT(BoxBlurRows);
+HWY_EXPORT(TransposeWords);
 HWY_EXPORT(BoxBlurColumns);
 HWY_EXPORT(MosaicBands);
 HWY_EXPORT(TargetName);
@@ -447,13 +422,12 @@ void subtractMappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT
     HWY_DYNAMIC_DISPATCH(softshow::SubtractMappedPixels)(dst, src, n, line);
 }
 
-void boxBlurRows(const uint32_t* src, uint32_t* horizontal, int W, int H, int r, uint64_t* expanded, uint64_t* sums,
-                 WindowDivider divide) {
-    HWY_DYNAMIC_DISPATCH(softshow::BoxBlurRows)(src, horizontal, W, H, r, expanded, sums, divide);
+void transposeWords(const uint32_t* src, uint32_t* dst, int W, int H, int stride) {
+    HWY_DYNAMIC_DISPATCH(softshow::TransposeWords)(src, dst, W, H, stride);
 }
-void boxBlurColumns(const uint32_t* horizontal, uint32_t* dst, int W, int H, int r, int32_t* red, int32_t* green,
+void boxBlurColumns(const uint32_t* horizontal, int stride, uint32_t* dst, int W, int H, int r, int32_t* red, int32_t* green,
                     int32_t* blue, WindowDivider divide) {
-    HWY_DYNAMIC_DISPATCH(softshow::BoxBlurColumns)(horizontal, dst, W, H, r, red, green, blue, divide);
+    HWY_DYNAMIC_DISPATCH(softshow::BoxBlurColumns)(horizontal, stride, dst, W, H, r, red, green, blue, divide);
 }
 
 void mosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums, uint16_t* narrow) {

@@ -5,15 +5,15 @@
 
 FX_Blur::FX_Blur(uint32_t width, uint32_t height, int r) : Effect(width, height), blurRadius(r) {
     const size_t span = size_t(2 * std::max(r, 0) + 1);
-    columnRed.reset(new int32_t[width]);
-    columnGreen.reset(new int32_t[width]);
-    columnBlue.reset(new int32_t[width]);
+    const size_t longest = std::max(width, height);
+    columnRed.reset(new int32_t[longest]);
+    columnGreen.reset(new int32_t[longest]);
+    columnBlue.reset(new int32_t[longest]);
     divider = windowDivider(int(span));
-    // Each pass is made once: the packed pass when an exact divider exists, the table pass otherwise.
-    if (divider.multiplier != 0 && 255 * span < (size_t(1) << 21)) {
-        horizontal.reset(new uint32_t[size]);
-        expanded.reset(new uint64_t[width]);
-        rowSums.reset(new uint64_t[width]);
+    // Buffers are made once: the column passes' when an exact divider exists, the table pass's otherwise.
+    if (divider.multiplier != 0) {
+        transposed.reset(new uint32_t[size]);
+        horizontal.reset(new uint32_t[size + size_t(kRowPadding) * height]);
         return;
     }
     divideTable.reset(new int32_t[256 * span]);
@@ -21,7 +21,6 @@ FX_Blur::FX_Blur(uint32_t width, uint32_t height, int r) : Effect(width, height)
     sumRed.reset(new int32_t[size]);
     sumGreen.reset(new int32_t[size]);
     sumBlue.reset(new int32_t[size]);
-    const size_t longest = std::max(width, height);
     upperIndex.reset(new int32_t[longest]);
     lowerIndex.reset(new int32_t[longest]);
 }
@@ -46,8 +45,13 @@ void FX_Blur::boxBlur(const uint32_t* src, uint32_t* dst, int W, int H, int r) {
     // The buffers hold the effect's own size; a larger call is refused rather than overrun.
     if (W > int(width) || H > int(height) || size_t(W) * size_t(H) > size) return;
     if (horizontal) {
-        boxBlurRows(src, horizontal.get(), W, H, r, expanded.get(), rowSums.get(), divider);
-        boxBlurColumns(horizontal.get(), dst, W, H, r, columnRed.get(), columnGreen.get(), columnBlue.get(), divider);
+        // Rows: the columns of the transposed frame (H wide, W high), blurred into dst (free once src
+        // is transposed, even when the two are one buffer) and transposed back.
+        const int stride = W + kRowPadding;
+        transposeWords(src, transposed.get(), W, H, H);
+        boxBlurColumns(transposed.get(), H, dst, H, W, r, columnRed.get(), columnGreen.get(), columnBlue.get(), divider);
+        transposeWords(dst, horizontal.get(), H, W, stride);
+        boxBlurColumns(horizontal.get(), stride, dst, W, H, r, columnRed.get(), columnGreen.get(), columnBlue.get(), divider);
         return;
     }
     const int wm = W - 1, hm = H - 1;

@@ -19,12 +19,12 @@ struct WindowDivider {
 };
 WindowDivider windowDivider(int span);
 
-// The two passes with the divider, compiled for every SIMD target and chosen at run time. Rows: each row's
-// running sums of the three channels packed 21 bits apart in one 64-bit word (exact: no field passes 2^21),
-// kept in `sums`, then divided and packed into `horizontal`. Columns: one running sum a column and channel, in memory order.
-void boxBlurRows(const uint32_t* src, uint32_t* horizontal, int W, int H, int r, uint64_t* expanded, uint64_t* sums,
-                 WindowDivider divide);
-void boxBlurColumns(const uint32_t* horizontal, uint32_t* dst, int W, int H, int r, int32_t* red, int32_t* green,
+// The passes with the divider, compiled for every SIMD target and chosen at run time. The column pass:
+// one running sum a column and channel, in memory order; the source's rows lie `stride` words apart. The
+// row pass is the column pass over the transposed frame: transposeWords writes dst[x * stride + y] =
+// src[y * W + x].
+void transposeWords(const uint32_t* src, uint32_t* dst, int W, int H, int stride);
+void boxBlurColumns(const uint32_t* src, int stride, uint32_t* dst, int W, int H, int r, int32_t* red, int32_t* green,
                     int32_t* blue, WindowDivider divide);
 
 class FX_Blur : public Effect {
@@ -36,14 +36,17 @@ public:
     void boxBlur(const uint32_t* src, uint32_t* dst, int W, int H, int r);
 
     int blurRadius;
-    // The table pass (no exact divider) and the packed pass each have their buffers; only one is made.
+    // The table pass (no exact divider) and the divider's passes each have their buffers; only one set is made.
     std::unique_ptr<int32_t[]> divideTable;  // 256 (2r + 1) entries: i / (2r + 1)
     std::unique_ptr<int32_t[]> sumRed, sumGreen, sumBlue;
     std::unique_ptr<int32_t[]> upperIndex, lowerIndex;
-    std::unique_ptr<int32_t[]> columnRed, columnGreen, columnBlue;  // running sums of the vertical pass
+    std::unique_ptr<int32_t[]> columnRed, columnGreen, columnBlue;  // running sums of a column pass, max(width, height) each
     WindowDivider divider;
-    std::unique_ptr<uint32_t[]> horizontal;         // the divided row pass, packed words
-    std::unique_ptr<uint64_t[]> expanded, rowSums;  // one row's packed channels and running sums
+    // The transposed frame, then the row pass's result. The latter's rows are 16 words longer than the
+    // frame's: with rows of 512 words, the transpose back wrote 16 rows that share two cache sets and
+    // took 47 us where it now takes 33 (a 512 x 384 frame).
+    std::unique_ptr<uint32_t[]> transposed, horizontal;
+    static constexpr int kRowPadding = 16;
 };
 
 namespace reference {
