@@ -24,20 +24,24 @@ bool ZoomRows(uint32_t* P, int W, int first, int end, const ZoomWeights& wt) {
     const hn::FixedTag<int32_t, 4> di;
     const hn::FixedTag<uint32_t, 4> du;
     const hn::Repartition<uint8_t, decltype(du)> d8;
-    // Byte moves between a word (blue, green, red, alpha from the low byte) and lanes of one channel each;
-    // index 0x80 gives a zero byte.
-    alignas(16) static constexpr uint8_t kSpread[16] = {0, 0x80, 0x80, 0x80, 1, 0x80, 0x80, 0x80,
-                                                         2, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+    const hn::Rebind<uint8_t, decltype(di)> bytes;  // one word's four bytes
+    // From a word to lanes of one channel each (blue, green, red from the low byte; the fourth lane takes
+    // the word's fourth byte, and its results are never read).
+    auto channels = [&](const uint32_t* p) {
+        return hn::PromoteTo(dd, hn::PromoteTo(di, hn::LoadU(bytes, reinterpret_cast<const uint8_t*>(p))));
+    };
+    // Back: the lanes' values are 0 .. 255, so each is its lane's low byte (index 0x80 gives a zero byte).
     alignas(16) static constexpr uint8_t kGather[16] = {0, 4, 8, 0x80, 0x80, 0x80, 0x80, 0x80,
                                                          0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
-    const auto spread = hn::Load(d8, kSpread), gather = hn::Load(d8, kGather);
-    // Channels of a word as doubles (the fourth lane 0; the word's alpha is not read), and back (values
-    // 0 .. 255, so each is its lane's low byte).
-    auto channels = [&](uint32_t p) {
-        return hn::PromoteTo(dd, hn::BitCast(di, hn::TableLookupBytesOr0(hn::BitCast(d8, hn::Set(du, p)), spread)));
-    };
+    const auto gather = hn::Load(d8, kGather);
+    // The conversion truncates, so it takes the unrounded sum; x86's needs no clamp for values this small.
     auto word = [&](hn::Vec<decltype(dd)> c) {
-        return hn::GetLane(hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(d8, hn::DemoteTo(di, c)), gather)));
+#if HWY_ARCH_X86
+        const hn::Vec<decltype(di)> whole{_mm256_cvttpd_epi32(c.raw)};
+#else
+        const auto whole = hn::DemoteTo(di, c);
+#endif
+        return hn::GetLane(hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(d8, whole), gather)));
     };
     struct Row {
         uint32_t* out;
@@ -51,17 +55,16 @@ bool ZoomRows(uint32_t* P, int W, int first, int end, const ZoomWeights& wt) {
         const auto wx0 = hn::Set(dd, wt.column0[x]), wx1 = hn::Set(dd, wt.column1[x]);
         const auto wy0 = hn::Set(dd, row.wy0), wy1 = hn::Set(dd, row.wy1);
         const int x1 = edge ? 1 : x;
-        const auto a = edge ? channels(row.above[0]) : row.aboveLeft;
-        const auto b = above ? *above : channels(row.above[x1]);
-        const auto c = edge ? channels(row.out[0]) : row.left;
-        const auto d = channels(row.out[x1]);
+        const auto a = edge ? channels(row.above) : row.aboveLeft;
+        const auto b = above ? *above : channels(row.above + x1);
+        const auto c = edge ? channels(row.out) : row.left;
+        const auto d = channels(row.out + x1);
         const auto v = hn::Add(hn::Add(hn::Add(hn::Mul(hn::Mul(a, wx0), wy0), hn::Mul(hn::Mul(b, wx1), wy0)),
                                        hn::Mul(hn::Mul(c, wx0), wy1)),
                                hn::Mul(hn::Mul(d, wx1), wy1));
-        const auto result = hn::Trunc(v);
-        row.out[x] = word(result);
-        row.left = result;
-        row.aboveLeft = edge ? channels(row.above[0]) : b;
+        row.out[x] = word(v);
+        row.left = hn::Trunc(v);
+        row.aboveLeft = edge ? channels(row.above) : b;
     };
     for (int y = first; y < end; y += kRowsTogether) {
         const int rows = end - y < kRowsTogether ? end - y : kRowsTogether;
