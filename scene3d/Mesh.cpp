@@ -36,20 +36,16 @@ Vertex::Vertex(const Vector3& p) : position(p) {
 void Mesh::resetVertices() { vertices = fileVertices; }
 
 void Mesh::transform(const Matrix& m) {
+    // Only the position and its screen point move; the carried fields stay as they are.
     for (Vertex& v : vertices) {
-        Vertex moved(m.transformPoint(v.position));
-        moved.colour = v.colour;
-        moved.normal = v.normal;
-        moved.edgeVisible = v.edgeVisible;
-        moved.u = v.u, moved.v = v.v;
-        moved.extra = v.extra;
-        v = moved;
+        const Vertex moved(m.transformPoint(v.position));
+        v.position = moved.position, v.screen = moved.screen;
     }
 }
 
 void Mesh::prepareClipping() {
     triangleRoom = 9 * vertices.size();
-    triangles.assign(triangleRoom, Vertex());
+    triangles.assign(triangleRoom, ClipCorner());
 }
 
 int Mesh::buildCount() const {
@@ -65,13 +61,13 @@ namespace {
 void clipAgainst(const Polygon& in, Polygon& out, const Vector3& n, float d) {
     out.count = 0;
     for (int i = 0; i < in.count; ++i) {
-        const Vertex& a = in.v[i];
-        const Vertex& b = in.v[(i + 1) % in.count];
+        const ClipCorner& a = in.v[i];
+        const ClipCorner& b = in.v[(i + 1) % in.count];
         const double d0 = double(dot(n, a.position)) - d, d1 = double(dot(n, b.position)) - d;
         const bool inA = d0 > 0, inB = d1 > 0;
         auto intersection = [&](uint32_t flag) {
             const double t = d0 / (d0 - d1);
-            Vertex x;
+            ClipCorner x;
             x.position = {float(a.position.x + (double(b.position.x) - a.position.x) * t),
                           float(a.position.y + (double(b.position.y) - a.position.y) * t),
                           float(a.position.z + (double(b.position.z) - a.position.z) * t)};
@@ -105,9 +101,9 @@ void Mesh::clipFace(const Face& f, int mode) {
     if (f.a >= count || f.b >= count || f.c >= count) return;  // only hand-built meshes can hold such faces
     const uint32_t idx[3] = {f.a, f.b, f.c};
     const uint8_t flags[3] = {f.edgeAB, f.edgeBC, f.edgeCA};
-    // The corners carry position, edge flag and texture coordinates; nothing else of them is read.
+    // A corner: the vertex's position, the edge flag and the face's texture coordinates.
     auto corner = [&](int k) {
-        Vertex v;
+        ClipCorner v;
         v.position = vertices[idx[k]].position;
         v.edgeVisible = (mode == -2 || mode == 7) ? 1u : flags[k];
         v.u = f.uv[k].x, v.v = f.uv[k].y;
@@ -153,7 +149,7 @@ void Mesh::drawTriangles(uint32_t* pixels, int width, int height, int mode) {
     for (size_t t = 0; t + 3 <= triangleCount; t += 3) {
         RasterCorner c[3];
         for (int k = 0; k < 3; ++k) {
-            const Vertex& v = triangles[t + size_t(k)];
+            const ClipCorner& v = triangles[t + size_t(k)];
             c[k] = {float(256.0 + double(f) * v.position.x / v.position.z),
                     float(192.0 - double(f) * v.position.y / v.position.z), v.position.z, v.u, v.v};
         }
@@ -188,7 +184,7 @@ void Mesh::drawTriangles(uint32_t* pixels, int width, int height, int mode) {
             case 16: {
                 const uint32_t lineColour = mode == 16 ? lineColor : 0x00FFFFFFu;
                 for (int k = 0; k < 3; ++k) {
-                    const Vertex& from = triangles[t + size_t(k)];
+                    const ClipCorner& from = triangles[t + size_t(k)];
                     if (!(from.edgeVisible & 0xFF)) continue;
                     const int next = (k + 1) % 3;
                     drawLine(pixels, c[k].sx, c[k].sy, c[next].sx, c[next].sy, 512, 384, lineColour);

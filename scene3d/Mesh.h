@@ -45,8 +45,16 @@ struct Face {
     Vector2 uv[3] = {{0, 0}, {0, 0}, {0, 0}};
 };
 
+// A corner as the clip stages and the fills read it: a vertex without its carried fields (24 bytes
+// where a Vertex takes 60; the torus of bench_3d writes and reads back 15,000 corners a frame).
+struct ClipCorner {
+    Vector3 position{0, 0, 0};
+    float u = 0, v = 0;
+    uint32_t edgeVisible = 0;  // low byte: the edge to the next corner is drawn
+};
+
 struct Polygon {
-    Vertex v[9];
+    ClipCorner v[9];
     int count = 0;
 };
 
@@ -94,7 +102,7 @@ public:
     int facesToDraw = 0;
 
     // Frame scratch: the triangle list (corners in threes) and its room.
-    std::vector<Vertex> triangles;
+    std::vector<ClipCorner> triangles;
     size_t triangleRoom = 0;
     size_t triangleCount = 0;  // corners in use
     size_t droppedTriangles = 0;  // triangles of the last render that did not fit the room

@@ -155,7 +155,6 @@ void Scene::render(uint32_t* pixels, float time) {
         m2.translation(0, 0, -144);
         m1.multiply(m2);
         for (auto& m : meshes) {
-            m->resetVertices();
             m->transform(m1);
             m->render(pixels, 512, 384, materials);
         }

@@ -240,7 +240,7 @@ TEST_F(Raster, ClippingShortcutsGiveWhatTheStagesGive) {
         slow.render(plain.pixels, 512, 384, noMaterials);
         ASSERT_EQ(fast.triangleCount, slow.triangleCount) << k;
         for (size_t i = 0; i < fast.triangleCount; ++i) {
-            const Vertex &a = fast.triangles[i], &b = slow.triangles[i];
+            const ClipCorner &a = fast.triangles[i], &b = slow.triangles[i];
             ASSERT_TRUE(a.position == b.position && a.u == b.u && a.v == b.v && a.edgeVisible == b.edgeVisible) << k;
         }
         ASSERT_EQ(std::memcmp(frame.pixels, plain.pixels, frame.size * 4), 0) << k;
