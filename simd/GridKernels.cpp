@@ -8,6 +8,7 @@
 #include <hwy/highway.h>
 
 #include "simd/GridKernels.h"
+#include "simd/Gather-inl.h"
 #include "simd/Transpose-inl.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -180,7 +181,7 @@ bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
         const auto in = hn::Or(hn::VecFromMask(du, inside(walks[0])), hn::VecFromMask(du, second));
         for (Walk& w : walks) w.u = hn::Add(w.u, w.stepU), w.v = hn::Add(w.v, w.stepV), w.k = hn::Add(w.k, w.stepK);
         const auto index = hn::Or(hn::ShiftLeft<8>(hn::And(hn::ShiftRight<16>(v), byte)), hn::And(hn::ShiftRight<16>(u), byte));
-        shaded[c] = Shaded(du, di, hn::GatherIndex(du, texels, hn::BitCast(di, index)), k);
+        shaded[c] = Shaded(du, di, GatherWords(du, texels, hn::BitCast(di, index)), k);
         covered[c] = in;
     }
     Transpose8x8(du, shaded);

@@ -16,6 +16,7 @@
 #include "scene3d/DepthBuffer.h"
 #include "scene3d/Span.h"
 #include "simd/SpanKernels.h"
+#include "simd/Gather-inl.h"
 #include "simd/Transpose-inl.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -199,7 +200,7 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
             const auto col = wrapped(hn::Mul(hn::Mul(hn::LoadU(df, U + k), z), textureWidth), maskU);
             const auto row = wrapped(hn::Mul(hn::Mul(hn::LoadU(df, V + k), z), textureHeight), maskV);
             const auto index = hn::BitCast(di, hn::Or(hn::ShiftLeftSame(row, logWidth), col));
-            value = hn::GatherIndex(du, texels, index);
+            value = GatherWords(du, texels, index);
         }
         // Whole vectors read back and written, every lane inside the row: masked stores (vpmaskmovd)
         // held 30% of the fill's profile samples on the AMD processor this was measured on.
