@@ -22,9 +22,9 @@ template <class D, class VI>
 HWY_INLINE hn::Vec<D> GatherWords(D d, const uint32_t* HWY_RESTRICT table, VI index) {
 #if HWY_TARGET == HWY_AVX2
     if constexpr (hn::MaxLanes(D()) == 8) {
-        const hn::RebindToSigned<D> di;
-        HWY_ALIGN int32_t at[8];
-        hn::Store(index, di, at);
+        const hn::RebindToUnsigned<D> du;
+        HWY_ALIGN uint32_t at[8];  // unsigned: an index taken from a lane needs no sign extension
+        hn::Store(hn::BitCast(du, index), du, at);
         __m128i lo = _mm_cvtsi32_si128(int(table[at[0]]));
         lo = _mm_insert_epi32(lo, int(table[at[1]]), 1);
         lo = _mm_insert_epi32(lo, int(table[at[2]]), 2);
