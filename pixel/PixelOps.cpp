@@ -52,7 +52,9 @@ bool fitChannelLine(const uint8_t table[256], double slope, ChannelLine& line) {
     int zeroUpTo = -1, fullFrom = 256;
     while (zeroUpTo < 255 && table[zeroUpTo + 1] == 0) ++zeroUpTo;
     while (fullFrom > zeroUpTo + 1 && table[fullFrom - 1] == 255) --fullFrom;
-    return fit(-1, 256) || fit(zeroUpTo, fullFrom);
+    // Lines that need one run set aside are tried before lines that need both: each run costs the lanes
+    // a comparison and a blend a channel.
+    return fit(-1, 256) || fit(-1, fullFrom) || fit(zeroUpTo, 256) || fit(zeroUpTo, fullFrom);
 }
 
 namespace reference {

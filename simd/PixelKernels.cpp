@@ -7,6 +7,7 @@
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <type_traits>
 
 #include "effects/filters/FX_Blur.h"
 #include "effects/filters/FX_Mosaic.h"
@@ -115,6 +116,8 @@ uint32_t MapWord(const ChannelLine& line, uint32_t w) {
 }
 
 #if HWY_TARGET != HWY_SCALAR
+constexpr int kZeroRun = 1, kFullRun = 2;
+
 struct LineLanes {
     using DU = hn::ScalableTag<uint32_t>;
     using DI = hn::ScalableTag<int32_t>;
@@ -127,28 +130,31 @@ struct LineLanes {
         : m(hn::Set(di, line.multiplier)), b(hn::Set(di, line.bias)), zero(hn::Zero(di)), k255(hn::Set(di, 255)),
           zeroUpTo(hn::Set(di, line.zeroUpTo)), fullFrom(hn::Set(di, line.fullFrom - 1)), byte(hn::Set(du, 255u)),
           shift(line.shift) {}
-    // kRuns: the line sets runs aside (zeroUpTo >= 0 or fullFrom <= 255), tested per channel.
-    template <bool kRuns>
+    // kRuns: which runs the line sets aside (kZeroRun: zeroUpTo >= 0, kFullRun: fullFrom <= 255), tested
+    // per channel; the line's clamp makes the others.
+    template <int kRuns>
+    hn::Vec<DI> runs(hn::Vec<DI> c, hn::Vec<DI> v) const {
+        if constexpr ((kRuns & kFullRun) != 0) v = hn::IfThenElse(hn::Gt(c, fullFrom), k255, v);
+        if constexpr ((kRuns & kZeroRun) != 0) v = hn::IfThenElseZero(hn::Gt(c, zeroUpTo), v);
+        return v;
+    }
+    template <int kRuns>
     hn::Vec<DU> channel(hn::Vec<DU> value) const {
         const auto c = hn::BitCast(di, value);
-        const auto v = hn::Min(hn::Max(hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), shift), zero), k255);
-        if constexpr (!kRuns) return hn::BitCast(du, v);
-        return hn::BitCast(du, hn::IfThenElseZero(hn::Gt(c, zeroUpTo), hn::IfThenElse(hn::Gt(c, fullFrom), k255, v)));
+        return hn::BitCast(du, runs<kRuns>(c, hn::Min(hn::Max(hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), shift), zero), k255)));
     }
 #if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
     // x86: a channel's line value before the clamp, runs applied (a run's 255 and 0 survive the clamp).
-    template <bool kRuns>
+    template <int kRuns>
     hn::Vec<DI> unclamped(hn::Vec<DU> value) const {
         const auto c = hn::BitCast(di, value);
-        const auto v = hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), shift);
-        if constexpr (!kRuns) return v;
-        return hn::IfThenElseZero(hn::Gt(c, zeroUpTo), hn::IfThenElse(hn::Gt(c, fullFrom), k255, v));
+        return runs<kRuns>(c, hn::ShiftRightSame(hn::Add(hn::Mul(c, m), b), shift));
     }
     // The clamp to 0..255 is the saturation of two packs (int32 to int16 to uint8), and one byte shuffle
     // puts blue, green and red back in their words: 18 instructions for a vector where shifts, masks,
     // minima and maxima took 26. Packs and the shuffle work within 128-bit blocks, so the words stay in
     // order.
-    template <bool kRuns>
+    template <int kRuns>
     hn::Vec<DU> word(hn::Vec<DU> w) const {
         const auto red = unclamped<kRuns>(hn::And(hn::ShiftRight<16>(w), byte));
         const auto green = unclamped<kRuns>(hn::And(hn::ShiftRight<8>(w), byte));
@@ -174,7 +180,7 @@ struct LineLanes {
 #endif
     }
 #else
-    template <bool kRuns>
+    template <int kRuns>
     hn::Vec<DU> word(hn::Vec<DU> w) const {
         return hn::Or(hn::Or(hn::ShiftLeft<16>(channel<kRuns>(hn::And(hn::ShiftRight<16>(w), byte))),
                              hn::ShiftLeft<8>(channel<kRuns>(hn::And(hn::ShiftRight<8>(w), byte)))),
@@ -183,7 +189,16 @@ struct LineLanes {
 #endif
 };
 
-bool HasRuns(const ChannelLine& line) { return line.zeroUpTo >= 0 || line.fullFrom <= 255; }
+// f(std::integral_constant<int, runs>()) for the runs the line sets aside.
+template <class F>
+void WithRuns(const ChannelLine& line, F&& f) {
+    switch ((line.zeroUpTo >= 0 ? kZeroRun : 0) | (line.fullFrom <= 255 ? kFullRun : 0)) {
+        case 0: f(std::integral_constant<int, 0>()); break;
+        case kZeroRun: f(std::integral_constant<int, kZeroRun>()); break;
+        case kFullRun: f(std::integral_constant<int, kFullRun>()); break;
+        default: f(std::integral_constant<int, kZeroRun | kFullRun>()); break;
+    }
+}
 #endif
 
 void MapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {
@@ -191,10 +206,9 @@ void MapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {
 #if HWY_TARGET != HWY_SCALAR
     const LineLanes lanes(line);
     const int N = int(hn::Lanes(lanes.du));
-    if (HasRuns(line))
-        for (; i + N <= n; i += N) hn::StoreU(lanes.word<true>(hn::LoadU(lanes.du, dst + i)), lanes.du, dst + i);
-    else
-        for (; i + N <= n; i += N) hn::StoreU(lanes.word<false>(hn::LoadU(lanes.du, dst + i)), lanes.du, dst + i);
+    WithRuns(line, [&](auto runs) {
+        for (; i + N <= n; i += N) hn::StoreU(lanes.word<decltype(runs)::value>(hn::LoadU(lanes.du, dst + i)), lanes.du, dst + i);
+    });
 #endif
     for (; i < n; ++i) dst[i] = MapWord(line, dst[i]);
 }
@@ -237,10 +251,7 @@ void MappedPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, in
             hn::StoreU(hn::BitCast(lanes.du, kAdd ? hn::SaturatedAdd(x, y) : hn::SaturatedSub(x, y)), lanes.du, dst + i);
         }
     };
-    if (HasRuns(line))
-        run(std::true_type());
-    else
-        run(std::false_type());
+    WithRuns(line, run);
 #endif
     for (; i < n; ++i)
         dst[i] = kAdd ? addBytesSaturated(dst[i], MapWord(line, src[i])) : subtractBytesSaturated(dst[i], MapWord(line, src[i]));

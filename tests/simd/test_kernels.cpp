@@ -98,6 +98,22 @@ TEST_F(EveryTarget, WholeBufferKernelsEqualTheirReferences) {
                         << "fade " << fade << " at " << i;
                 }
             }
+        // Lines setting aside no run, the run of 0s, the run of 255s, or both: every form of the lanes.
+        for (auto [zeroUpTo, fullFrom] : {std::pair{-1, 256}, {70, 256}, {-1, 150}, {70, 150}}) {
+            const ChannelLine line{2 << 16, -(100 << 16), 16, zeroUpTo, fullFrom};
+            auto mapped = [&](uint32_t w) {
+                return uint32_t(line(int(w >> 16 & 255))) << 16 | uint32_t(line(int(w >> 8 & 255))) << 8 | line(int(w & 255));
+            };
+            std::vector<uint32_t> got = a, added = a, subtracted = a;
+            mapChannelsByLine(got.data() + 1, 4093, line);
+            addMappedPixels(added.data() + 1, b.data() + 1, 4093, line);
+            subtractMappedPixels(subtracted.data() + 1, b.data() + 1, 4093, line);
+            for (int i = 1; i < 4094; ++i) {
+                ASSERT_EQ(got[i], mapped(a[i])) << zeroUpTo << " " << fullFrom << " at " << i;
+                ASSERT_EQ(added[i], reference::addBytesSaturated(a[i], mapped(b[i]))) << zeroUpTo << " " << fullFrom;
+                ASSERT_EQ(subtracted[i], reference::subtractBytesSaturated(a[i], mapped(b[i]))) << zeroUpTo << " " << fullFrom;
+            }
+        }
         for (int opacity : {-5, 0, 1, 128, 254, 255, 300}) {
             std::vector<uint32_t> got = a, want = a;
             blendByOpacity(got.data() + 1, b.data() + 1, 4093, opacity);
@@ -136,7 +152,7 @@ TEST_F(EveryTarget, ChannelMapsEqualTheirTables) {
         fx.render();
         return std::vector<uint32_t>(frame.pixels, frame.pixels + frame.size);
     };
-    int fitted = 0, clampOnly = 0;
+    int fitted = 0, clampOnly = 0, fullRunOnly = 0;
     forEachTarget([&] {
         for (int k = -10; k <= 170; ++k) {
             FX_Contrast contrast(512, 384);
@@ -146,6 +162,7 @@ TEST_F(EveryTarget, ChannelMapsEqualTheirTables) {
             ChannelLine line;
             fitted += fitChannelLine(table, 1.0 / std::tan(double(contrast.contrast)), line);
             clampOnly += line.zeroUpTo < 0 && line.fullFrom > 255;
+            fullRunOnly += line.zeroUpTo < 0 && line.fullFrom <= 255;
             std::vector<uint32_t> want = start;
             reference::mapChannels(want.data(), int(want.size()), table, false);
             ASSERT_EQ(run(contrast), want) << "angle " << contrast.contrast;
@@ -162,6 +179,7 @@ TEST_F(EveryTarget, ChannelMapsEqualTheirTables) {
     });
     EXPECT_GT(fitted, 100 * int(simdTargets().size()));  // most angles take the SIMD line
     EXPECT_GT(clampOnly, 50 * int(simdTargets().size()));  // many of them without runs set aside
+    EXPECT_GT(fullRunOnly, 50 * int(simdTargets().size()));  // and most others with the run at 255 alone
 }
 
 // Kernels rewritten for memory order: the band-wise mosaic (per target) and the one-pass motion blur.
