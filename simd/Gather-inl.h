@@ -16,8 +16,9 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 // table[index[i]] in lane i. With AVX2 the words are loaded one at a time and inserted into the vector
 // (GCC takes the indices from the lanes): on the AMD Zen 3 processor this was measured on, 64 K fetches
-// from a 64 KB table took 2.9 ns a vector this way and 3.6 ns by the gather instruction, and the city
-// scene's textured fills ran about 25% faster. Other targets gather.
+// from a 64 KB table took 2.9 ns a vector this way and 3.6 ns by the gather instruction; in the show the
+// city's and the colonnade's seconds ran faster, the textured cube's slower (README, "Performance").
+// Other targets gather.
 template <class D, class VI>
 HWY_INLINE hn::Vec<D> GatherWords(D d, const uint32_t* HWY_RESTRICT table, VI index) {
 #if HWY_TARGET == HWY_AVX2
