@@ -74,9 +74,8 @@ bool narrow(const RasterCorner c[3]) {
 
 // log2 of a power of two from 1 to 2^15, else -1.
 int powerOfTwoLog(int n) {
-    for (int k = 0; k <= 15; ++k)
-        if (n == 1 << k) return k;
-    return -1;
+    if (n < 1 || n > 1 << 15 || (n & (n - 1)) != 0) return -1;
+    return __builtin_ctz(unsigned(n));
 }
 
 }  // namespace
