@@ -8,7 +8,7 @@
 #include <hwy/highway.h>
 
 #include "simd/GridKernels.h"
-#include "simd/Gather-inl.h"
+#include "simd/LaneOps-inl.h"
 #include "simd/Transpose-inl.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -54,20 +54,14 @@ HWY_INLINE V Put(DU du, V old, V value) {
 }
 
 // a / n truncated towards zero, n > 0: quotients through doubles, exact (see truncatedQuotient). Every
-// quotient lies in the int32 range (|a| <= 2^31, n >= 1), so x86's conversion needs no clamp before it.
+// quotient lies in the int32 range (|a| <= 2^31, n >= 1), so no clamp is needed before the conversion.
 template <class DI, class V>
 HWY_INLINE V Quotient(DI di, V a, V n) {
     const hn::Half<DI> dh;
     const hn::Rebind<double, decltype(dh)> dd;
     const auto low = hn::Div(hn::PromoteTo(dd, hn::LowerHalf(dh, a)), hn::PromoteTo(dd, hn::LowerHalf(dh, n)));
     const auto high = hn::Div(hn::PromoteTo(dd, hn::UpperHalf(dh, a)), hn::PromoteTo(dd, hn::UpperHalf(dh, n)));
-#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3
-    if constexpr (sizeof(hn::Vec<decltype(dd)>) == 32) {
-        using Whole = hn::Vec<decltype(dh)>;
-        return hn::Combine(di, Whole{_mm256_cvttpd_epi32(high.raw)}, Whole{_mm256_cvttpd_epi32(low.raw)});
-    }
-#endif
-    return hn::Combine(di, hn::DemoteTo(dh, high), hn::DemoteTo(dh, low));
+    return hn::Combine(di, TruncatedOrMin(dh, high), TruncatedOrMin(dh, low));
 }
 
 #if HWY_MAX_BYTES >= 32

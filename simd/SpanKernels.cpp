@@ -16,7 +16,7 @@
 #include "scene3d/DepthBuffer.h"
 #include "scene3d/Span.h"
 #include "simd/SpanKernels.h"
-#include "simd/Gather-inl.h"
+#include "simd/LaneOps-inl.h"
 #include "simd/Transpose-inl.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -83,26 +83,6 @@ inline bool fewBinades(float start, float step, size_t n) {
     return hi < 4.0 * lo;
 }
 
-// Truncation toward zero, INT32_MIN for NaN and for values outside the int32 range: masked by a texture's
-// size - 1 (below 2^31) such values give 0. x86's conversion answers INT32_MIN itself (Highway's ConvertTo
-// turns positive overflow into INT32_MAX, which costs four more instructions a vector); elsewhere the
-// range is tested.
-template <class DI, class VF>
-HWY_INLINE hn::Vec<DI> TruncatedOrMin(DI di, VF f) {
-#if HWY_ARCH_X86 && (HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3)
-    (void)di;
-    if constexpr (sizeof(f) == 64) return hn::Vec<DI>{_mm512_cvttps_epi32(f.raw)};
-#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX2
-    else if constexpr (sizeof(f) == 32) return hn::Vec<DI>{_mm256_cvttps_epi32(f.raw)};
-#endif
-    else return hn::Vec<DI>{_mm_cvttps_epi32(f.raw)};
-#else
-    const hn::RebindToFloat<DI> df;
-    const auto inside = hn::And(hn::Ge(f, hn::Set(df, -2147483648.0f)), hn::Lt(f, hn::Set(df, 2147483648.0f)));
-    return hn::IfThenElse(hn::RebindMask(di, inside), hn::ConvertTo(di, f), hn::Set(di, INT32_MIN));
-#endif
-}
-
 #if HWY_MAX_BYTES >= 32
 // The spans of rows y0 .. y0 + 7, as rowSpan gives them one row at a time: the same double differences,
 // truncations and quotients, each rounded where rowSpan rounds it, eight rows in lanes. Rows starting left of
@@ -124,11 +104,7 @@ void blockSpans(int y0, int columns, BlockSpans& b) {
     hn::Vec<decltype(d8)> xl, wl, ul, vl, xr, wr, ur, vr;
     hn::LoadInterleaved4(d8, &leftEdge[y0].x, xl, wl, ul, vl);
     hn::LoadInterleaved4(d8, &rightEdge[y0].x, xr, wr, ur, vr);
-    // truncToInt in lanes: NaN and values outside (-2^31 - 1, 2^31) give INT32_MIN.
-    auto truncated = [&](hn::Vec<decltype(dd)> v) {
-        const auto inside = hn::And(hn::Gt(v, hn::Set(dd, -2147483649.0)), hn::Lt(v, hn::Set(dd, 2147483648.0)));
-        return hn::DemoteTo(di4, hn::IfThenElse(inside, v, hn::Set(dd, -2147483648.0)));
-    };
+    auto truncated = [&](hn::Vec<decltype(dd)> v) { return TruncatedOrMin(di4, v); };  // truncToInt in lanes
     hn::Vec<decltype(di4)> x0[2], x1[2];
     hn::Vec<decltype(d4)> q[3][2];
     for (int h = 0; h < 2; ++h) {

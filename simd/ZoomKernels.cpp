@@ -9,6 +9,7 @@
 #include <hwy/foreach_target.h>  // re-includes this file once per target
 #include <hwy/highway.h>
 
+#include "simd/LaneOps-inl.h"
 #include "simd/ZoomKernels.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -34,14 +35,9 @@ bool ZoomRows(uint32_t* P, int W, int first, int end, const ZoomWeights& wt) {
     alignas(16) static constexpr uint8_t kGather[16] = {0, 4, 8, 0x80, 0x80, 0x80, 0x80, 0x80,
                                                          0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
     const auto gather = hn::Load(d8, kGather);
-    // The conversion truncates, so it takes the unrounded sum; x86's needs no clamp for values this small.
+    // The conversion truncates, so it takes the unrounded sum.
     auto word = [&](hn::Vec<decltype(dd)> c) {
-#if HWY_ARCH_X86
-        const hn::Vec<decltype(di)> whole{_mm256_cvttpd_epi32(c.raw)};
-#else
-        const auto whole = hn::DemoteTo(di, c);
-#endif
-        return hn::GetLane(hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(d8, whole), gather)));
+        return hn::GetLane(hn::BitCast(du, hn::TableLookupBytesOr0(hn::BitCast(d8, TruncatedOrMin(di, c)), gather)));
     };
     struct Row {
         uint32_t* out;
