@@ -1,6 +1,7 @@
 #include "effects/filters/FX_Contrast.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "pixel/Numeric.h"
 #include "pixel/PixelOps.h"
@@ -24,13 +25,17 @@ void buildContrastTable(float angle, uint8_t table[256]) {
 }
 
 // The table is a clipped line, so it is applied as one in SIMD lanes when an exact integer line exists
-// (checked at all 256 entries each frame); otherwise through the table.
+// (checked at all 256 entries whenever the angle changes); otherwise through the table.
 void FX_Contrast::render() {
-    uint8_t table[256];
-    buildContrastTable(contrast, table);
+    uint32_t bits;
+    std::memcpy(&bits, &contrast, sizeof bits);
+    if (!made || bits != madeForBits) {
+        buildContrastTable(contrast, table);
+        lineFits = fitChannelLine(table, 1.0 / std::tan(double(contrast)), line);
+        made = true, madeForBits = bits;
+    }
     uint32_t* p = targetFrame->getPixels();
-    ChannelLine line;
-    if (fitChannelLine(table, 1.0 / std::tan(double(contrast)), line))
+    if (lineFits)
         mapChannelsByLine(p, int(size), line);
     else
         reference::mapChannels(p, int(size), table, false);

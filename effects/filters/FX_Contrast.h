@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "pixel/PixelOps.h"
 #include "timeline/Effect.h"
 
 class FX_Contrast : public Effect {
@@ -14,6 +15,13 @@ public:
 
     void update() override;  // opacity only; not used
     void render() override;
+
+private:
+    // The table and its line, made again only when the angle's bits change.
+    uint32_t madeForBits = 0;
+    bool made = false, lineFits = false;
+    uint8_t table[256] = {};
+    ChannelLine line;
 };
 
 // The table for an angle: f = tan(angle) as float, hi = trunc(128 f + 128), lo = trunc(128 - 128 f);

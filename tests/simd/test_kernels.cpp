@@ -154,8 +154,8 @@ TEST_F(EveryTarget, ChannelMapsEqualTheirTables) {
     };
     int fitted = 0, clampOnly = 0, fullRunOnly = 0;
     forEachTarget([&] {
+        FX_Contrast contrast(512, 384);  // one effect: its table follows every change of the angle
         for (int k = -10; k <= 170; ++k) {
-            FX_Contrast contrast(512, 384);
             contrast.contrast = float(k) * 0.01f;
             uint8_t table[256];
             buildContrastTable(contrast.contrast, table);
