@@ -79,6 +79,18 @@ void BM_Image(benchmark::State& s) {
     fx.setOpacity(200);
     sc.run(s, fx);
 }
+// The opacity blend of a picture whose every other 16-row band is transparent, as the show's always-on
+// overlay is for about half of its pixels.
+void BM_ImageBlendHalfClear(benchmark::State& s) {
+    Scene sc;
+    for (uint32_t i = 0; i < sc.picture.size; ++i)
+        if (i / 512 / 16 % 2 == 0) sc.picture.pixels[i] &= 0x00FFFFFFu;
+    FX_Image fx(512, 384, nullptr);
+    fx.setSourceImage(&sc.picture);
+    fx.setBlendMode(3);
+    fx.setOpacity(255);
+    sc.run(s, fx);
+}
 void BM_ImageWindow(benchmark::State& s) {
     Scene sc;
     PixelArray big(1024, 768);
@@ -178,6 +190,7 @@ BENCHMARK(BM_RadialBlur)->UseRealTime();
 // The show's noise layers: horizontal lines, swaying bands, row swap; then grain and 2D jitter.
 BENCHMARK(BM_Noise)->Arg(0x20)->Arg(0x40)->Arg(0x100)->Arg(0x01)->Arg(0x08)->UseRealTime();
 BENCHMARK(BM_Image)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->UseRealTime();
+BENCHMARK(BM_ImageBlendHalfClear)->UseRealTime();
 BENCHMARK(BM_ImageWindow)->UseRealTime();
 BENCHMARK(BM_SpriteAdd)->UseRealTime();
 BENCHMARK(BM_Parallax)->UseRealTime();

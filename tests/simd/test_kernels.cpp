@@ -114,12 +114,21 @@ TEST_F(EveryTarget, WholeBufferKernelsEqualTheirReferences) {
                 ASSERT_EQ(subtracted[i], reference::subtractBytesSaturated(a[i], mapped(b[i]))) << zeroUpTo << " " << fullFrom;
             }
         }
-        for (int opacity : {-5, 0, 1, 128, 254, 255, 300}) {
-            std::vector<uint32_t> got = a, want = a;
-            blendByOpacity(got.data() + 1, b.data() + 1, 4093, opacity);
-            reference::blendByOpacity(want.data() + 1, b.data() + 1, 4093, opacity);
-            ASSERT_EQ(got, want) << "opacity " << opacity;
-        }
+        // A picture with transparent stretches (alpha 0, or the few alphas that still leave the frame's
+        // weight at 255) among opaque ones, so whole vectors and mixed ones meet every opacity.
+        const std::vector<uint32_t> patchy = [&] {
+            std::vector<uint32_t> p = b;
+            for (size_t i = 0; i < p.size(); ++i)
+                if (i / 24 % 2 == 0) p[i] = (p[i] & 0x00FFFFFFu) | uint32_t(i % 5 == 0 ? i % 4 : 0) << 24;
+            return p;
+        }();
+        for (const std::vector<uint32_t>* picture : {&b, &patchy})
+            for (int opacity : {-5, 0, 1, 128, 254, 255, 300}) {
+                std::vector<uint32_t> got = a, want = a;
+                blendByOpacity(got.data() + 1, picture->data() + 1, 4093, opacity);
+                reference::blendByOpacity(want.data() + 1, picture->data() + 1, 4093, opacity);
+                ASSERT_EQ(got, want) << "opacity " << opacity;
+            }
     });
 }
 
