@@ -86,6 +86,25 @@ void BM_FrameFillingFloor(benchmark::State& state) {
     }
 }
 
+// Tall slivers side by side, as a tessellated column seen from afar: 200 strips 2 pixels wide and 150 rows
+// tall, two triangles each, textured, nearer to the right.
+void BM_TallSlivers(benchmark::State& state) {
+    std::vector<uint32_t> texels(128 * 128);
+    for (size_t i = 0; i < texels.size(); ++i) texels[i] = uint32_t(i * 2654435761u);
+    PixelArray frame(512, 384);
+    for (auto _ : state) {
+        clearDepth();
+        for (int i = 0; i < 200; ++i) {
+            const float x = 50.0f + 2.0f * float(i), z = -50.0f + 0.1f * float(i), u = float(i) / 50.0f;
+            const RasterCorner a[3] = {{x, 100, z, u, 0}, {x + 2, 100, z, u + 0.04f, 0}, {x, 250, z, u, 1}};
+            const RasterCorner b[3] = {{x + 2, 100, z, u + 0.04f, 0}, {x + 2, 250, z, u + 0.04f, 1}, {x, 250, z, u, 1}};
+            fillTextured(frame.pixels, 512, 384, a, texels.data(), 128, 128);
+            fillTextured(frame.pixels, 512, 384, b, texels.data(), 128, 128);
+        }
+        benchmark::DoNotOptimize(frame.pixels);
+    }
+}
+
 void BM_ReadLargestRealFile(benchmark::State& state) {
     namespace fs = std::filesystem;
     fs::path largest;
@@ -117,5 +136,6 @@ void BM_ReadLargestRealFile(benchmark::State& state) {
 
 BENCHMARK(BM_TexturedTorus)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FrameFillingFloor)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TallSlivers)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_ReadLargestRealFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();
