@@ -114,8 +114,8 @@ TEST_F(EveryTarget, WholeBufferKernelsEqualTheirReferences) {
                 ASSERT_EQ(subtracted[i], reference::subtractBytesSaturated(a[i], mapped(b[i]))) << zeroUpTo << " " << fullFrom;
             }
         }
-        // A picture with transparent stretches (alpha 0, or the few alphas that still leave the frame's
-        // weight at 255) among opaque ones, so whole vectors and mixed ones meet every opacity.
+        // A picture with nearly clear stretches among opaque ones: alphas 0 to 3 there, on both sides of
+        // the largest (2 at opacity 255) that leaves the frame's weight at 255.
         const std::vector<uint32_t> patchy = [&] {
             std::vector<uint32_t> p = b;
             for (size_t i = 0; i < p.size(); ++i)
