@@ -65,132 +65,67 @@ HWY_INLINE V Quotient(DI di, V a, V n) {
 }
 
 #if HWY_MAX_BYTES >= 32
+// The corners sit at the cell's own corners (the caller checks), so the triangle walk's edges are fixed:
+// A-D crosses one column a row (its x step is exactly 1 << 16) while A-C and B-D keep to the cell's
+// sides, and row r holds columns 0 .. r - 1 of A-C-D (between A-C and A-D) and r .. 7 of A-B-D (between
+// A-D and B-D). Every pixel of the cell is drawn once. Only the texture position and the darkening vary.
 template <GridBlend B>
 bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
     const hn::FixedTag<uint32_t, 8> du;  // one lane per cell row
     const hn::RebindToSigned<decltype(du)> di;
-    using VI = hn::Vec<decltype(di)>;
-    // The three edges' steps per row: twelve quotients (edge, field) in the lanes of two vectors. Edges
-    // that do not go down the cell (which the cell's corners never make) are left to the triangle walk.
-    const ShadedVertex* ends[3][2] = {{&c.A, &c.D}, {&c.A, &c.C}, {&c.B, &c.D}};
-    constexpr int32_t ShadedVertex::*kFields[4] = {&ShadedVertex::x, &ShadedVertex::u, &ShadedVertex::v, &ShadedVertex::k};
-    HWY_ALIGN int32_t numerators[16] = {}, divisors[16], steps[16];
-    for (int i = 0; i < 16; ++i) divisors[i] = 1;
-    for (int e = 0; e < 3; ++e) {
-        const ShadedVertex &from = *ends[e][0], &to = *ends[e][1];
-        const int32_t dy = int32_t(uint32_t(to.y) - uint32_t(from.y));
-        if (dy <= 0) return false;
-        for (int f = 0; f < 4; ++f) {
-            numerators[4 * e + f] = int32_t((uint32_t(to.*kFields[f]) - uint32_t(from.*kFields[f])) << 16);
-            divisors[4 * e + f] = dy;
-        }
-    }
-    for (int h = 0; h < 16; h += 8)
-        hn::Store(Quotient(di, hn::Load(di, numerators + h), hn::Load(di, divisors + h)), di, steps + h);
-    // The edges' values at every row r: start + r * step, the walk's wrapping additions.
-    const auto r = hn::Iota(du, 0);
+    using VU = hn::Vec<decltype(du)>;
+    const auto r = hn::Iota(du, 0u);
+    // An edge's u, v and k (16.16) at every row: start + r * step, the step (to - from) << 16 over the
+    // edge's 8 rows truncated towards zero, as the walk's wrapping additions make them.
     struct Edge {
-        VI x, u, v, k;
+        VU u, v, k;
     };
-    auto edge = [&](int e) {
-        auto along = [&](int f) {
-            const uint32_t start = uint32_t(ends[e][0]->*kFields[f]) << 16;
-            return hn::BitCast(di, hn::Add(hn::Set(du, start), hn::Mul(r, hn::Set(du, uint32_t(steps[4 * e + f])))));
+    auto edge = [&](const ShadedVertex& from, const ShadedVertex& to) {
+        auto along = [&](int32_t a, int32_t b) {
+            const int32_t step = int32_t((uint32_t(b) - uint32_t(a)) << 16) / 8;
+            return hn::Add(hn::Set(du, uint32_t(a) << 16), hn::Mul(r, hn::Set(du, uint32_t(step))));
         };
-        return Edge{along(0), along(1), along(2), along(3)};
+        return Edge{along(from.u, to.u), along(from.v, to.v), along(from.k, to.k)};
     };
-    const Edge ad = edge(0), ac = edge(1), bd = edge(2);
+    const Edge ad = edge(c.A, c.D), ac = edge(c.A, c.C), bd = edge(c.B, c.D);
 
-    // Per row, A-C-D's span (between A-C and A-D) and A-B-D's (between A-D and B-D), as the triangle walk
-    // makes them: left edge the one of smaller x, ends swapped when they cross, empty when they meet.
-    struct Span {
-        VI x, n, u, v, k, du, dv, dk;
-    };
-    auto rowSpan = [&](const Edge& longEdge, const Edge& shortEdge) {
-        const auto longLeft = hn::Lt(longEdge.x, shortEdge.x);
-        auto pick = [&](VI a, VI b) { return hn::IfThenElse(longLeft, a, b); };
-        const Edge l{pick(longEdge.x, shortEdge.x), pick(longEdge.u, shortEdge.u), pick(longEdge.v, shortEdge.v),
-                     pick(longEdge.k, shortEdge.k)};
-        const Edge rr{pick(shortEdge.x, longEdge.x), pick(shortEdge.u, longEdge.u), pick(shortEdge.v, longEdge.v),
-                      pick(shortEdge.k, longEdge.k)};
-        VI xa = hn::ShiftRight<16>(l.x), xb = hn::ShiftRight<16>(rr.x);
-        VI ua = hn::ShiftRight<16>(l.u), ub = hn::ShiftRight<16>(rr.u);
-        VI va = hn::ShiftRight<16>(l.v), vb = hn::ShiftRight<16>(rr.v);
-        VI ka = hn::ShiftRight<16>(l.k), kb = hn::ShiftRight<16>(rr.k);
-        const auto swap = hn::Gt(xa, xb);
-        auto first = [&](VI a, VI b) { return hn::IfThenElse(swap, b, a); };
-        auto second = [&](VI a, VI b) { return hn::IfThenElse(swap, a, b); };
-        const VI x0 = first(xa, xb), x1 = second(xa, xb), u0 = first(ua, ub), u1 = second(ua, ub);
-        const VI v0 = first(va, vb), v1 = second(va, vb), k0 = first(ka, kb), k1 = second(ka, kb);
-        auto shl16 = [&](VI a) { return hn::BitCast(di, hn::ShiftLeft<16>(hn::BitCast(du, a))); };
-        auto minus = [&](VI a, VI b) { return hn::BitCast(di, hn::Sub(hn::BitCast(du, a), hn::BitCast(du, b))); };
-        Span s;
-        s.x = x0;
-        s.n = minus(x1, x0);
-        const VI divisor = hn::Max(s.n, hn::Set(di, 1));  // empty rows draw nothing
-        s.u = shl16(u0), s.v = shl16(v0), s.k = shl16(k0);
-        s.du = Quotient(di, shl16(minus(u1, u0)), divisor);
-        s.dv = Quotient(di, shl16(minus(v1, v0)), divisor);
-        s.dk = Quotient(di, shl16(minus(k1, k0)), divisor);
-        return s;
-    };
-    Span spans[2] = {rowSpan(ad, ac), rowSpan(ad, bd)};
-    // Both inside the cell's columns and apart, which the corners make so; else the caller walks them.
-    const VI left = hn::Set(di, c.x);
-    for (Span& s : spans) {
-        s.x = hn::Sub(s.x, left);
-        const auto fits = hn::And(hn::Gt(s.x, hn::Set(di, -1)), hn::Not(hn::Gt(hn::Add(s.x, s.n), hn::Set(di, 8))));
-        if (!hn::AllTrue(di, hn::Or(fits, hn::Lt(s.n, hn::Set(di, 1))))) return false;
-    }
-    const auto apart = hn::Or(hn::Not(hn::Gt(hn::Add(spans[0].x, spans[0].n), spans[1].x)),
-                              hn::Not(hn::Gt(hn::Add(spans[1].x, spans[1].n), spans[0].x)));
-    if (!hn::AllTrue(di, hn::Or(apart, hn::Lt(hn::Min(spans[0].n, spans[1].n), hn::Set(di, 1))))) return false;
-
-    // The pixels a column at a time, one lane per row: a span's values step by one wrapping addition per
-    // column from their value at column 0 (start - x0 * step, the row walk's start + (c - x0) * step at
-    // c = 0). Then the 8 x 8 block is turned into rows and written.
+    // A row's span from edge l to edge e over n columns starting at column x0 (n and x0 per lane): each
+    // value starts at l's whole units and steps by the difference of whole units << 16 over n,
+    // truncated; kept as its value at column 0 (start - x0 * step), so both spans step every column.
     struct Walk {
-        VI first, end;  // columns first .. end - 1; none when the row's span is empty
-        hn::Vec<decltype(du)> u, v, k, stepU, stepV, stepK;
+        VU u, v, k, du, dv, dk;
     };
-    Walk walks[2];
-    for (int i = 0; i < 2; ++i) {
-        const Span& s = spans[i];
-        Walk& w = walks[i];
-        w.first = s.x;
-        w.end = hn::IfThenElse(hn::Lt(s.n, hn::Set(di, 1)), s.x, hn::Add(s.x, s.n));
-        const auto back = hn::BitCast(du, hn::Neg(s.x));  // -x0 steps to column 0
-        auto at0 = [&](VI start, VI step) {
-            return hn::Add(hn::BitCast(du, start), hn::Mul(back, hn::BitCast(du, step)));
+    auto walk = [&](const Edge& l, const Edge& e, hn::Vec<decltype(di)> n, VU back) {
+        auto field = [&](VU a, VU b, VU& value, VU& step) {
+            const auto whole = hn::BitCast(du, hn::ShiftRight<16>(hn::BitCast(di, a)));  // arithmetic, as a >> 16
+            const auto difference = hn::Sub(hn::BitCast(du, hn::ShiftRight<16>(hn::BitCast(di, b))), whole);
+            step = hn::BitCast(du, Quotient(di, hn::BitCast(di, hn::ShiftLeft<16>(difference)), n));
+            value = hn::Add(hn::ShiftLeft<16>(whole), hn::Mul(back, step));
         };
-        w.u = at0(s.u, s.du), w.v = at0(s.v, s.dv), w.k = at0(s.k, s.dk);
-        w.stepU = hn::BitCast(du, s.du), w.stepV = hn::BitCast(du, s.dv), w.stepK = hn::BitCast(du, s.dk);
-    }
+        Walk w;
+        field(l.u, e.u, w.u, w.du), field(l.v, e.v, w.v, w.dv), field(l.k, e.k, w.k, w.dk);
+        return w;
+    };
+    // A-C-D's row 0 is empty; its divisor 1 there gives steps that are never used.
+    Walk first = walk(ac, ad, hn::BitCast(di, hn::Max(r, hn::Set(du, 1u))), hn::Zero(du));
+    Walk second = walk(ad, bd, hn::BitCast(di, hn::Sub(hn::Set(du, 8u), r)), hn::Sub(hn::Zero(du), r));
     const auto byte = hn::Set(du, 255u);
-    hn::Vec<decltype(du)> shaded[8], covered[8];
-    for (int c = 0; c < 8; ++c) {
-        const VI column = hn::Set(di, c);
-        auto inside = [&](const Walk& w) {
-            return hn::RebindMask(du, hn::And(hn::Not(hn::Gt(w.first, column)), hn::Gt(w.end, column)));
-        };
-        // The spans are apart: a lane the second does not cover takes the first's values, and lanes
-        // neither covers are not written.
-        const auto second = inside(walks[1]);
-        const auto u = hn::IfThenElse(second, walks[1].u, walks[0].u);
-        const auto v = hn::IfThenElse(second, walks[1].v, walks[0].v);
-        const auto k = hn::IfThenElse(second, walks[1].k, walks[0].k);
-        const auto in = hn::Or(hn::VecFromMask(du, inside(walks[0])), hn::VecFromMask(du, second));
-        for (Walk& w : walks) w.u = hn::Add(w.u, w.stepU), w.v = hn::Add(w.v, w.stepV), w.k = hn::Add(w.k, w.stepK);
+    VU shaded[8];
+    for (int col = 0; col < 8; ++col) {
+        // Lanes r <= col are in A-B-D, the others in A-C-D.
+        const auto inSecond = hn::RebindMask(du, hn::Lt(hn::BitCast(di, r), hn::Set(di, col + 1)));
+        const auto u = hn::IfThenElse(inSecond, second.u, first.u);
+        const auto v = hn::IfThenElse(inSecond, second.v, first.v);
+        const auto k = hn::IfThenElse(inSecond, second.k, first.k);
+        for (Walk* w : {&first, &second}) w->u = hn::Add(w->u, w->du), w->v = hn::Add(w->v, w->dv), w->k = hn::Add(w->k, w->dk);
         const auto index = hn::Or(hn::ShiftLeft<8>(hn::And(hn::ShiftRight<16>(v), byte)), hn::And(hn::ShiftRight<16>(u), byte));
-        shaded[c] = Shaded(du, di, GatherWords(du, texels, hn::BitCast(di, index)), k);
-        covered[c] = in;
+        shaded[col] = Shaded(du, di, GatherWords(du, texels, hn::BitCast(di, index)), k);
     }
     Transpose8x8(du, shaded);
-    Transpose8x8(du, covered);
     for (int row = 0; row < 8; ++row) {
         uint32_t* out = cell + size_t(row) * size_t(W);
-        const auto old = hn::LoadU(du, out);
-        hn::StoreU(hn::IfThenElse(hn::MaskFromVec(covered[row]), Put<B>(du, old, shaded[row]), old), du, out);
+        if constexpr (B == GridBlend::Copy) hn::StoreU(shaded[row], du, out);
+        else hn::StoreU(Put<B>(du, hn::LoadU(du, out), shaded[row]), du, out);
     }
     return true;
 }

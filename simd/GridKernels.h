@@ -52,8 +52,8 @@ struct CellCorners {
 };
 
 // The cell's two triangles A-C-D and A-B-D, one lane per cell row, into `cell` (its top-left
-// pixel; rows W words apart). Returns false, having drawn nothing, where the target has fewer than 8
-// lanes of 32 bits or the triangles' rows would leave the cell or overlap; the caller then walks them.
+// pixel; rows W words apart). The corners must sit at the positions above. Returns false, having drawn
+// nothing, where the target has fewer than 8 lanes of 32 bits; the caller then walks the triangles.
 bool shadedCell(GridBlend blend, uint32_t* cell, int W, const CellCorners& corners, const uint32_t* texels);
 
 namespace reference {
