@@ -22,7 +22,7 @@ void ShadedRun(GridBlend blend, uint32_t* row, int n, int room, const ShadedStep
     (void)room;
     reference::shadedRun(blend, row, n, s, texels);
 }
-bool ShadedCell(GridBlend, uint32_t*, int, const CellCorners&, const uint32_t*) { return false; }
+bool ShadedCellRow(GridBlend, uint32_t*, int, const ShadedVertex*, const ShadedVertex*, int, const uint32_t*) { return false; }
 #else
 // A texel darkened per channel: below zero a channel becomes 0; above 255 it spills into the next
 // channel's bits, as in the per-pixel form.
@@ -69,8 +69,9 @@ HWY_INLINE V Quotient(DI di, V a, V n) {
 // A-D crosses one column a row (its x step is exactly 1 << 16) while A-C and B-D keep to the cell's
 // sides, and row r holds columns 0 .. r - 1 of A-C-D (between A-C and A-D) and r .. 7 of A-B-D (between
 // A-D and B-D). Every pixel of the cell is drawn once. Only the texture position and the darkening vary.
-template <GridBlend B>
-bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
+template <GridBlend kBlend>
+void Cell(uint32_t* cell, int W, const ShadedVertex& A, const ShadedVertex& B, const ShadedVertex& C,
+          const ShadedVertex& D, const uint32_t* texels) {
     const hn::FixedTag<uint32_t, 8> du;  // one lane per cell row
     const hn::RebindToSigned<decltype(du)> di;
     using VU = hn::Vec<decltype(du)>;
@@ -87,7 +88,7 @@ bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
         };
         return Edge{along(from.u, to.u), along(from.v, to.v), along(from.k, to.k)};
     };
-    const Edge ad = edge(c.A, c.D), ac = edge(c.A, c.C), bd = edge(c.B, c.D);
+    const Edge ad = edge(A, D), ac = edge(A, C), bd = edge(B, D);
 
     // A row's span from edge l to edge e over n columns starting at column x0 (n and x0 per lane): each
     // value starts at l's whole units and steps by the difference of whole units << 16 over n,
@@ -124,10 +125,14 @@ bool Cell(uint32_t* cell, int W, const CellCorners& c, const uint32_t* texels) {
     Transpose8x8(du, shaded);
     for (int row = 0; row < 8; ++row) {
         uint32_t* out = cell + size_t(row) * size_t(W);
-        if constexpr (B == GridBlend::Copy) hn::StoreU(shaded[row], du, out);
-        else hn::StoreU(Put<B>(du, hn::LoadU(du, out), shaded[row]), du, out);
+        if constexpr (kBlend == GridBlend::Copy) hn::StoreU(shaded[row], du, out);
+        else hn::StoreU(Put<kBlend>(du, hn::LoadU(du, out), shaded[row]), du, out);
     }
-    return true;
+}
+
+template <GridBlend kBlend>
+void CellRow(uint32_t* row, int W, const ShadedVertex* top, const ShadedVertex* bottom, int count, const uint32_t* texels) {
+    for (int i = 0; i < count; ++i) Cell<kBlend>(row + 8 * size_t(i), W, top[i], top[i + 1], bottom[i], bottom[i + 1], texels);
 }
 #endif
 
@@ -168,17 +173,19 @@ void ShadedRun(GridBlend blend, uint32_t* row, int n, int room, const ShadedStep
     }
 }
 
-bool ShadedCell(GridBlend blend, uint32_t* cell, int W, const CellCorners& corners, const uint32_t* texels) {
+bool ShadedCellRow(GridBlend blend, uint32_t* row, int W, const ShadedVertex* top, const ShadedVertex* bottom, int count,
+                   const uint32_t* texels) {
 #if HWY_MAX_BYTES >= 32
     switch (blend) {
-        case GridBlend::Copy: return Cell<GridBlend::Copy>(cell, W, corners, texels);
-        case GridBlend::Add: return Cell<GridBlend::Add>(cell, W, corners, texels);
-        case GridBlend::Subtract: return Cell<GridBlend::Subtract>(cell, W, corners, texels);
+        case GridBlend::Copy: CellRow<GridBlend::Copy>(row, W, top, bottom, count, texels); break;
+        case GridBlend::Add: CellRow<GridBlend::Add>(row, W, top, bottom, count, texels); break;
+        case GridBlend::Subtract: CellRow<GridBlend::Subtract>(row, W, top, bottom, count, texels); break;
     }
+    return true;
 #else
-    (void)blend, (void)cell, (void)W, (void)corners, (void)texels;  // fewer than 8 lanes: walk the triangles
-#endif
+    (void)blend, (void)row, (void)W, (void)top, (void)bottom, (void)count, (void)texels;  // fewer than 8 lanes
     return false;
+#endif
 }
 #endif
 
@@ -189,14 +196,15 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace softshow {
 HWY_EXPORT(ShadedRun);
-HWY_EXPORT(ShadedCell);
+HWY_EXPORT(ShadedCellRow);
 }  // namespace softshow
 
 void shadedRun(GridBlend blend, uint32_t* row, int n, int room, const ShadedSteps& steps, const uint32_t* texels) {
     HWY_DYNAMIC_DISPATCH(softshow::ShadedRun)(blend, row, n, room, steps, texels);
 }
 
-bool shadedCell(GridBlend blend, uint32_t* cell, int W, const CellCorners& corners, const uint32_t* texels) {
-    return HWY_DYNAMIC_DISPATCH(softshow::ShadedCell)(blend, cell, W, corners, texels);
+bool shadedCellRow(GridBlend blend, uint32_t* row, int W, const ShadedVertex* top, const ShadedVertex* bottom, int count,
+                   const uint32_t* texels) {
+    return HWY_DYNAMIC_DISPATCH(softshow::ShadedCellRow)(blend, row, W, top, bottom, count, texels);
 }
 #endif  // HWY_ONCE

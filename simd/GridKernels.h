@@ -45,16 +45,13 @@ struct ShadedSteps {
 // >= n). Equals reference::shadedRun bit for bit.
 void shadedRun(GridBlend blend, uint32_t* row, int n, int room, const ShadedSteps& steps, const uint32_t* texels);
 
-// An 8 x 8 cell of the grid: corners A (x, y), B (x + 8, y), C (x, y + 8), D (x + 8, y + 8).
-struct CellCorners {
-    int32_t x;
-    ShadedVertex A, B, C, D;
-};
-
-// The cell's two triangles A-C-D and A-B-D, one lane per cell row, into `cell` (its top-left
-// pixel; rows W words apart). The corners must sit at the positions above. Returns false, having drawn
-// nothing, where the target has fewer than 8 lanes of 32 bits; the caller then walks the triangles.
-bool shadedCell(GridBlend blend, uint32_t* cell, int W, const CellCorners& corners, const uint32_t* texels);
+// Cells 0 .. count - 1 of one row of the grid, cell i at `row` + 8 i, rows W words apart: its corners A,
+// B, C, D are top[i], top[i + 1], bottom[i] and bottom[i + 1], standing at the cell's own corners (only
+// their u, v and k are read). Both triangles A-C-D and A-B-D of each cell, one lane per cell row. Returns
+// false, having drawn nothing, where the target has fewer than 8 lanes of 32 bits; the caller then walks
+// the triangles.
+bool shadedCellRow(GridBlend blend, uint32_t* row, int W, const ShadedVertex* top, const ShadedVertex* bottom, int count,
+                   const uint32_t* texels);
 
 namespace reference {
 // The same run one pixel at a time.

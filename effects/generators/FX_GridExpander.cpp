@@ -7,6 +7,7 @@
 #include "effects/generators/GridRenderers.h"
 #include "pixel/Numeric.h"
 #include "simd/AngleKernels.h"
+#include "simd/GridKernels.h"
 #include "simd/RayKernels.h"
 #include "platform/MessageBox.h"
 
@@ -248,7 +249,11 @@ void FX_GridExpander::drawCells() {
         shadedNodes[n] = {0, 0, truncToInt(double(g.u)), truncToInt(double(g.v)),
                           255 - std::clamp(truncToInt(32.0 * double(g.shade)), 0, 255)};
     }
-    for (int j = 0; j + 1 < gridHeight; ++j)
+    for (int j = 0; j + 1 < gridHeight; ++j) {
+        // The nodes stand at the cells' corners and the row's cells end inside the frame (8 (gridWidth - 1)
+        // <= W): a whole row of cells in one call where the vectors allow it.
+        const ShadedVertex* top = &shadedNodes[size_t(j) * size_t(gridWidth)];
+        if (shadedCellRow(blend, dst + size_t(8 * j) * size_t(W), W, top, top + gridWidth, gridWidth - 1, tex)) continue;
         for (int i = 0; i + 1 < gridWidth; ++i) {
             const int x = 8 * i, y = 8 * j;
             auto vertex = [&](int ni, int nj) {
@@ -258,6 +263,7 @@ void FX_GridExpander::drawCells() {
             };
             drawShadedCell(blend, dst, W, x, y, vertex(i, j), vertex(i + 1, j), vertex(i, j + 1), vertex(i + 1, j + 1), tex);
         }
+    }
 }
 
 void FX_GridExpander::render() {

@@ -434,6 +434,17 @@ TEST_F(EveryTarget, GridCellsAndRunsEqualTheirPerPixelForms) {
                 drawShadedTriangle(blend, want.data(), 64, A, C, D, texture.data());
                 drawShadedTriangle(blend, want.data(), 64, A, B, D, texture.data());
                 ASSERT_EQ(got, want) << "cell " << c;
+                // A whole row of cells in one call: 8 cells over the target's width, from 9 + 9 nodes.
+                if (c % 20 == 0) {
+                    ShadedVertex top[9], bottom[9];
+                    for (int i = 0; i < 9; ++i) top[i] = corner(8 * i, y), bottom[i] = corner(8 * i, y + 8);
+                    if (shadedCellRow(blend, got.data() + 64 * y, 64, top, bottom, 8, texture.data()))
+                        for (int i = 0; i < 8; ++i) {
+                            drawShadedTriangle(blend, want.data(), 64, top[i], bottom[i], bottom[i + 1], texture.data());
+                            drawShadedTriangle(blend, want.data(), 64, top[i], top[i + 1], bottom[i + 1], texture.data());
+                        }
+                    ASSERT_EQ(got, want) << "row of cells " << c;
+                }
                 // A lone run of any length, ending anywhere in its row.
                 const int n = 1 + int(gen() % 40), at = int(gen() % uint32_t(64 - n + 1)) + 64 * int(gen() % 40);
                 const ShadedSteps s{int32_t(gen()), int32_t(gen()), int32_t(gen() % (400u << 16)) - (70 << 16),
