@@ -97,6 +97,15 @@ TEST(Parallax, MirrorsAndRollsTheFrame) {
     run(1, 0.5f);  // 250 rows later
     EXPECT_EQ(at(frame, 5, 0), at(before, 5, 250));
     EXPECT_EQ(at(frame, 5, 251), at(before, 5, 383));
+    // Every row, for offsets even (two rows map to themselves) and odd (none), past one roll and more.
+    for (float t : {0.002f, 0.5f, 0.771f, 3.1f}) {
+        run(1, t);
+        const int off = int(500.0 * double(t));
+        for (int y = 0; y < 384; ++y)
+            ASSERT_TRUE(std::equal(frame.pixels + y * 512, frame.pixels + y * 512 + 512,
+                                   before.pixels + (off + 384 - y) % 384 * 512))
+                << "t " << t << " row " << y;
+    }
     run(3, 0.0f);  // the horizontal pass replaces the vertical one
     for (int c : {0, 1, 300, 511}) EXPECT_EQ(at(frame, c, 9), at(before, 511 - c, 9));
     showSrand(11);
