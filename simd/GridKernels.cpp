@@ -94,7 +94,7 @@ void Cell(uint32_t* cell, int W, const ShadedVertex& A, const ShadedVertex& B, c
     // value starts at l's whole units and steps by the difference of whole units << 16 over n,
     // truncated; kept as its value at column 0 (start - x0 * step), so both spans step every column.
     struct Walk {
-        VU u, v, k, du, dv, dk;
+        VU u, v, k, stepU, stepV, stepK;
     };
     auto walk = [&](const Edge& l, const Edge& e, hn::Vec<decltype(di)> n, VU back) {
         auto field = [&](VU a, VU b, VU& value, VU& step) {
@@ -104,7 +104,7 @@ void Cell(uint32_t* cell, int W, const ShadedVertex& A, const ShadedVertex& B, c
             value = hn::Add(hn::ShiftLeft<16>(whole), hn::Mul(back, step));
         };
         Walk w;
-        field(l.u, e.u, w.u, w.du), field(l.v, e.v, w.v, w.dv), field(l.k, e.k, w.k, w.dk);
+        field(l.u, e.u, w.u, w.stepU), field(l.v, e.v, w.v, w.stepV), field(l.k, e.k, w.k, w.stepK);
         return w;
     };
     // A-C-D's row 0 is empty; its divisor 1 there gives steps that are never used.
@@ -118,7 +118,8 @@ void Cell(uint32_t* cell, int W, const ShadedVertex& A, const ShadedVertex& B, c
         const auto u = hn::IfThenElse(inSecond, second.u, first.u);
         const auto v = hn::IfThenElse(inSecond, second.v, first.v);
         const auto k = hn::IfThenElse(inSecond, second.k, first.k);
-        for (Walk* w : {&first, &second}) w->u = hn::Add(w->u, w->du), w->v = hn::Add(w->v, w->dv), w->k = hn::Add(w->k, w->dk);
+        for (Walk* w : {&first, &second})
+            w->u = hn::Add(w->u, w->stepU), w->v = hn::Add(w->v, w->stepV), w->k = hn::Add(w->k, w->stepK);
         const auto index = hn::Or(hn::ShiftLeft<8>(hn::And(hn::ShiftRight<16>(v), byte)), hn::And(hn::ShiftRight<16>(u), byte));
         shaded[col] = Shaded(du, di, GatherWords(du, texels, hn::BitCast(di, index)), k);
     }
