@@ -251,17 +251,19 @@ void FX_GridExpander::drawCells() {
     }
     for (int j = 0; j + 1 < gridHeight; ++j) {
         // The nodes stand at the cells' corners and the row's cells end inside the frame (8 (gridWidth - 1)
-        // <= W): a whole row of cells in one call where the vectors allow it.
+        // <= W): a whole row of cells in one call where the vectors allow it, else each cell's triangles
+        // A-C-D and A-B-D walked in that order.
         const ShadedVertex* top = &shadedNodes[size_t(j) * size_t(gridWidth)];
         if (shadedCellRow(blend, dst + size_t(8 * j) * size_t(W), W, top, top + gridWidth, gridWidth - 1, tex)) continue;
         for (int i = 0; i + 1 < gridWidth; ++i) {
-            const int x = 8 * i, y = 8 * j;
             auto vertex = [&](int ni, int nj) {
                 ShadedVertex v = shadedNodes[size_t(nj) * size_t(gridWidth) + size_t(ni)];
                 v.x = 8 * ni, v.y = 8 * nj;
                 return v;
             };
-            drawShadedCell(blend, dst, W, x, y, vertex(i, j), vertex(i + 1, j), vertex(i, j + 1), vertex(i + 1, j + 1), tex);
+            const ShadedVertex A = vertex(i, j), B = vertex(i + 1, j), C = vertex(i, j + 1), D = vertex(i + 1, j + 1);
+            drawShadedTriangle(blend, dst, W, A, C, D, tex);
+            drawShadedTriangle(blend, dst, W, A, B, D, tex);
         }
     }
 }

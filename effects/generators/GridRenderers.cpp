@@ -133,18 +133,6 @@ void drawShadedTriangle(GridBlend blend, uint32_t* target, int W, ShadedVertex a
     triangleSpans(a, b, c, [&](const ShadedSpan& s) { drawSpan(blend, target, W, s, t); });
 }
 
-void drawShadedCell(GridBlend blend, uint32_t* target, int W, int x, int y, ShadedVertex A, ShadedVertex B,
-                    ShadedVertex C, ShadedVertex D, const uint32_t* t) {
-    const bool corners = A.x == x && A.y == y && B.x == x + 8 && B.y == y && C.x == x && C.y == y + 8 &&
-                         D.x == x + 8 && D.y == y + 8;
-    const ShadedVertex top[2] = {A, B}, bottom[2] = {C, D};
-    if (corners && x >= 0 && x <= W - 8 && y >= 0 &&
-        shadedCellRow(blend, target + size_t(y) * size_t(W) + size_t(x), W, top, bottom, 1, t))
-        return;
-    drawShadedTriangle(blend, target, W, A, C, D, t);
-    drawShadedTriangle(blend, target, W, A, B, D, t);
-}
-
 void reference::shadedRun(GridBlend blend, uint32_t* row, int n, const ShadedSteps& steps, const uint32_t* t) {
     switch (blend) {
         case GridBlend::Copy: run<GridBlend::Copy>(row, n, steps, t); break;

@@ -30,10 +30,6 @@ void drawGridBlock(GridBlend blend, uint32_t* target, int W, int x, int y, float
                    float Cu, float Cv, float Du, float Dv, const uint32_t* texture);
 void drawShadedTriangle(GridBlend blend, uint32_t* target, int W, ShadedVertex a, ShadedVertex b, ShadedVertex c,
                         const uint32_t* texture);
-// The cell whose top-left pixel is (x, y), as the two triangles A-C-D and A-B-D in that order: the same
-// pixels as drawShadedTriangle twice.
-void drawShadedCell(GridBlend blend, uint32_t* target, int W, int x, int y, ShadedVertex A, ShadedVertex B,
-                    ShadedVertex C, ShadedVertex D, const uint32_t* texture);
 // One row: ua..vb are texel coordinates, ka and kb darkness in 16.16.
 void drawShadedSpan(GridBlend blend, uint32_t* target, int W, int32_t xa, int32_t xb, int32_t y, int32_t ua, int32_t ub,
                     int32_t va, int32_t vb, int32_t ka, int32_t kb, const uint32_t* texture);
