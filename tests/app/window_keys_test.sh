@@ -27,12 +27,14 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; for f in "$work"/*.log; do echo "--- $f"; cat "$f"; done; exit 1; }
 
-# A free display number: Xvfb prints the one it took (-displayfd).
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.err" &
+# A free display number: Xvfb prints the one it took (-displayfd). By default Xvfb resets itself whenever
+# its last client disconnects and drops any client that connects during the reset; here a program starts
+# right after the previous one ends, so that would make it fall back to no display now and then.
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 if ! [ -s "$work/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-  echo "SKIP: Xvfb could not start:"; cat "$work/xvfb.err"; exit 77
+  echo "SKIP: Xvfb could not start:"; cat "$work/xvfb.log"; exit 77
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
 echo "Xvfb on $DISPLAY"
@@ -139,7 +141,9 @@ echo "not music at all" >"$work/badmusic/Velm_test2.mp3"
 show_pid=$!
 box=""
 for _ in $(seq 600); do  # the box has no window class, so it is found by its title in the window tree
-  xwininfo -root -tree 2>/dev/null | grep -q '"Bass error!"' && { box=yes; break; }
+  tree=$(xwininfo -root -tree 2>/dev/null)
+  grep -q '"Bass error!"' <<<"$tree" && { box=yes; break; }
+  grep -q '"Error"' <<<"$tree" && fail "an \"Error\" box (the window could not open) instead of \"Bass error!\""
   kill -0 "$show_pid" 2>/dev/null || break
   sleep 0.1
 done
