@@ -33,7 +33,16 @@ Vertex::Vertex(const Vector3& p) : position(p) {
     screen = {float(double(p.x) * 256.0 * iz + 256.0), float(192.0 - iz * 256.0 * double(p.y))};
 }
 
-void Mesh::resetVertices() { vertices = fileVertices; }
+void Mesh::resetVertices() {
+    if (vertices.size() != fileVertices.size()) {
+        vertices = fileVertices;
+        return;
+    }
+    // Within a frame only the position and the screen point change (the other fields are carried, never
+    // read): those two are put back, not every field.
+    for (size_t i = 0; i < vertices.size(); ++i)
+        vertices[i].position = fileVertices[i].position, vertices[i].screen = fileVertices[i].screen;
+}
 
 void Mesh::transform(const Matrix& m) {
     // Only the position and its screen point move; the carried fields stay as they are.
