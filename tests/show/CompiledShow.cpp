@@ -28,11 +28,7 @@ using SegC = LinearInterpolator<Color>;
 
 // The files of each list, in load order. Only the numbered noise frames have fixed names.
 std::vector<std::string> files(int list) {
-    auto numbered = [](const std::string& dir, int n) {
-        std::vector<std::string> v;
-        for (int i = 1; i <= n; ++i) v.push_back(dir + std::to_string(i) + ".png");
-        return v;
-    };
+    // stem1.png .. stemN.png
     auto series = [](const std::string& stem, int n) {
         std::vector<std::string> v;
         for (int i = 1; i <= n; ++i) v.push_back(stem + std::to_string(i) + ".png");
@@ -43,9 +39,9 @@ std::vector<std::string> files(int list) {
         return a;
     };
     switch (list) {
-        case 1: return numbered("data/mess/noise/1/", 8);
-        case 2: return numbered("data/mess/noise/2/", 6);
-        case 3: return numbered("data/mess/noise/3/", 9);
+        case 1: return series("data/mess/noise/1/", 8);
+        case 2: return series("data/mess/noise/2/", 6);
+        case 3: return series("data/mess/noise/3/", 9);
         case 4:
             return join({"data/overlays/interlace.png", "data/overlays/noise.png", "data/overlays/noisebg.png",
                          "data/mess/test.png", "data/overlays/interlace2.png"},
