@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "effects/filters/FX_Blur.h"
+#include "effects/filters/FX_MotionBlur.h"
 #include "effects/filters/FX_Mosaic.h"
 #include "pixel/PixelOps.h"
 #include "simd/Simd.h"
@@ -97,6 +98,28 @@ void BlendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
         hn::StoreU(hn::Add(rb, g), d, dst + i);
     }
     if (i < n) reference::blendByOpacity(dst + i, src + i, n - i, opacity);
+}
+
+// k halvings of each word toward its history word, the result stored in both buffers: a word's passes
+// are made in a register, so any k is one sweep over memory.
+void MotionBlurPasses(uint32_t* SS_RESTRICT P, int n, uint32_t* SS_RESTRICT h, int k) {
+    const hn::ScalableTag<uint32_t> d;
+    const auto halves = hn::Set(d, 0x00FEFEFEu);
+    const int N = int(hn::Lanes(d));
+    int i = 0;
+    for (; i + N <= n; i += N) {
+        const auto old = hn::And(hn::LoadU(d, h + i), halves);
+        auto p = hn::LoadU(d, P + i);
+        for (int pass = 0; pass < k; ++pass) p = hn::ShiftRight<1>(hn::Add(hn::And(p, halves), old));
+        hn::StoreU(p, d, P + i);
+        hn::StoreU(p, d, h + i);
+    }
+    for (; i < n; ++i) {
+        const uint32_t old = h[i] & 0x00FEFEFEu;
+        uint32_t p = P[i];
+        for (int pass = 0; pass < k; ++pass) p = ((p & 0x00FEFEFEu) + old) >> 1;
+        P[i] = h[i] = p;
+    }
 }
 
 // dst[i] = the per-channel floor average of dst[i] and src[i] (red, green and blue; the fourth byte 0),
@@ -416,6 +439,7 @@ HWY_EXPORT(SubtractMappedPixels);
 HWY_EXPORT(TransposeWords);
 HWY_EXPORT(BoxBlurColumns);
 HWY_EXPORT(MosaicBands);
+HWY_EXPORT(MotionBlurPasses);
 HWY_EXPORT(TargetName);
 }  // namespace softshow
 
@@ -459,6 +483,10 @@ void boxBlurColumns(const uint32_t* horizontal, int stride, uint32_t* dst, int W
 
 void mosaicBands(uint32_t* P, int W, int H, int n, uint32_t* sums, uint16_t* narrow) {
     HWY_DYNAMIC_DISPATCH(softshow::MosaicBands)(P, W, H, n, sums, narrow);
+}
+
+void motionBlur(uint32_t* SS_RESTRICT P, int n, uint32_t* SS_RESTRICT h, int k) {
+    HWY_DYNAMIC_DISPATCH(softshow::MotionBlurPasses)(P, n, h, k);
 }
 
 std::vector<int64_t> simdTargets() { return hwy::SupportedAndGeneratedTargets(); }

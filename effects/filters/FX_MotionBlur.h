@@ -18,5 +18,6 @@ public:
     int passes;
 };
 
-// k passes of P = (P & 0xFEFEFE) / 2 + (h & 0xFEFEFE) / 2 over n words, then h = P.
+// k passes of P = (P & 0xFEFEFE) / 2 + (h & 0xFEFEFE) / 2 over n words, then h = P; the buffers do not
+// overlap. One sweep in SIMD lanes (simd/PixelKernels.cpp).
 void motionBlur(uint32_t* P, int n, uint32_t* h, int k);
