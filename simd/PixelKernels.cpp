@@ -333,7 +333,8 @@ void BoxBlurColumns(const uint32_t* SS_RESTRICT horizontal, int stride, uint32_t
             red[x] += int32_t(row[x] >> 16 & 255), green[x] += int32_t(row[x] >> 8 & 255), blue[x] += int32_t(row[x] & 255);
     }
     // kRows output rows a sweep: a column's sums stay in registers from one row to the next, loaded and
-    // stored once a sweep instead of once a row.
+    // stored once a sweep instead of once a row (bench_effects on an AVX-512 machine: 160-181 us a frame
+    // at one row a sweep, 119-148 at eight; four and sixteen within the noise of eight).
     constexpr int kRows = 8;
     for (int y = 0; y < H; y += kRows) {
         const int rows = std::min(kRows, H - y);
