@@ -65,6 +65,12 @@ void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
 // dst[at + i] = averagePixels(dst[at + i], src[from + i]) for i < n, for each (at, from, n) of `count`
 // triples in order; a run's words must not overlap the source words it reads.
 void averageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count);
+// The same averaging over a whole row whose column c reads the source row's word source[c] (< 0: left
+// alone). planColumnSources turns the W sources into a plan of 3 W + 128 words or fewer, or returns false
+// (some N neighbouring columns read words more than N apart, N the vector's lanes); averageByPlan applies
+// it, or returns false without writing when the plan was made for another vector size.
+bool planColumnSources(const int32_t* source, int W, int32_t* plan);
+bool averageByPlan(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, const int32_t* plan, int W);
 
 // A byte map of the colour channels that is a clipped line between two runs: c <= zeroUpTo gives 0,
 // c >= fullFrom gives 255, any other c clamp((c * multiplier + bias) >> shift, 0, 255) in 32-bit

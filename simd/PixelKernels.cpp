@@ -100,6 +100,56 @@ void BlendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
     if (i < n) reference::blendByOpacity(dst + i, src + i, n - i, opacity);
 }
 
+// A row whose column c takes the source row's word source[c] (below 0: the column is left alone), planned
+// as whole vectors: the N sources of N neighbouring columns lie within N words, so one load from the
+// lowest of them and one lane permutation fetch them. plan: N, the vector count, then per vector the
+// first word loaded (-1: no column of it is written), each lane's pick and each lane's flag (-1 written,
+// 0 kept); then the sources of the columns past the last whole vector. False when some vector's sources
+// spread over more than N words, or the row is narrower than a vector.
+bool PlanColumnSources(const int32_t* source, int W, int32_t* plan) {
+    const hn::ScalableTag<uint32_t> d;
+    const int N = int(hn::Lanes(d));
+    if (W < N) return false;
+    const int vectors = W / N;
+    plan[0] = N, plan[1] = vectors;
+    int32_t* v = plan + 2;
+    for (int k = 0; k < vectors; ++k, v += 1 + 2 * N) {
+        const int32_t* s = source + k * N;
+        int32_t lo = INT32_MAX, hi = -1;
+        for (int i = 0; i < N; ++i)
+            if (s[i] >= 0) lo = std::min(lo, s[i]), hi = std::max(hi, s[i]);
+        if (hi >= 0 && (hi - lo >= N || hi >= W)) return false;
+        const int32_t start = hi < 0 ? -1 : std::min(lo, W - N);
+        v[0] = start;
+        for (int i = 0; i < N; ++i) v[1 + i] = s[i] >= 0 ? s[i] - start : 0, v[1 + N + i] = s[i] >= 0 ? -1 : 0;
+    }
+    for (int c = vectors * N; c < W; ++c) *v++ = source[c];
+    return true;
+}
+
+// dst[c] = averagePixels(dst[c], src[source[c]]) over a row planned by PlanColumnSources; false (nothing
+// written) when the plan was made for another vector size.
+bool AverageByPlan(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, const int32_t* plan, int W) {
+    const hn::ScalableTag<uint32_t> d;
+    const hn::RebindToSigned<decltype(d)> di;
+    const int N = int(hn::Lanes(d));
+    if (plan[0] != N) return false;
+    const auto low = hn::Set(d, 0x00FFFFFFu), halves = hn::Set(d, 0x00FEFEFEu);
+    const int vectors = plan[1];
+    const int32_t* v = plan + 2;
+    for (int k = 0; k < vectors; ++k, v += 1 + 2 * N) {
+        if (v[0] < 0) continue;
+        const auto b = hn::TableLookupLanes(hn::LoadU(d, src + v[0]), hn::SetTableIndices(d, v + 1));
+        const auto a = hn::LoadU(d, dst + k * N);
+        const auto mean = hn::Add(hn::And(hn::And(a, b), low), hn::ShiftRight<1>(hn::And(hn::Xor(a, b), halves)));
+        const auto written = hn::RebindMask(d, hn::Ne(hn::LoadU(di, v + 1 + N), hn::Zero(di)));
+        hn::StoreU(hn::IfThenElse(written, mean, a), d, dst + k * N);
+    }
+    for (int c = vectors * N; c < W; ++c, ++v)
+        if (*v >= 0) dst[c] = averagePixels(dst[c], src[*v]);
+    return true;
+}
+
 // k halvings of each word toward its history word, the result stored in both buffers: a word's passes
 // are made in a register, so any k is one sweep over memory.
 void MotionBlurPasses(uint32_t* SS_RESTRICT P, int n, uint32_t* SS_RESTRICT h, int k) {
@@ -456,6 +506,8 @@ HWY_EXPORT(TransposeWords);
 HWY_EXPORT(BoxBlurColumns);
 HWY_EXPORT(MosaicBands);
 HWY_EXPORT(MotionBlurPasses);
+HWY_EXPORT(PlanColumnSources);
+HWY_EXPORT(AverageByPlan);
 HWY_EXPORT(TargetName);
 }  // namespace softshow
 
@@ -475,6 +527,12 @@ void blendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
 
 void averageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count) {
     HWY_DYNAMIC_DISPATCH(softshow::AverageRuns)(dst, src, runs, count);
+}
+bool planColumnSources(const int32_t* source, int W, int32_t* plan) {
+    return HWY_DYNAMIC_DISPATCH(softshow::PlanColumnSources)(source, W, plan);
+}
+bool averageByPlan(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, const int32_t* plan, int W) {
+    return HWY_DYNAMIC_DISPATCH(softshow::AverageByPlan)(dst, src, plan, W);
 }
 
 void mapChannelsByLine(uint32_t* dst, int n, const ChannelLine& line) {

@@ -1,5 +1,7 @@
 #include "effects/filters/FX_RadialBlur.h"
 
+#include <algorithm>
+
 #include "pixel/Numeric.h"
 #include "pixel/PixelOps.h"
 
@@ -44,6 +46,7 @@ FX_RadialBlur::FX_RadialBlur(uint32_t width, uint32_t height, int, float s) : Ef
     blendMode = -1;
     runs.reserve(width / 2 + 1);
     rightRuns.reserve(3 * (width / 2 + 1)), leftRuns.reserve(3 * (width / 2 + 1));
+    columnSource.resize(width), plan.resize(3 * size_t(width) + 128);
 }
 
 void FX_RadialBlur::update() { updateOpacity(); }
@@ -73,6 +76,15 @@ void FX_RadialBlur::render() {
         leftRuns.insert(leftRuns.end(), {mirrored, mirrored + r.step, n});
     }
     const int count = int(runs.size());
+    // Each written column's source column: with an even width every column is written at most once, and
+    // a row is then one pass of whole vectors where the plan allows.
+    bool planned = false;
+    if (W % 2 == 0) {
+        std::fill(columnSource.begin(), columnSource.end(), -1);
+        for (const Run& r : runs)
+            for (int x = r.begin; x < r.end; ++x) columnSource[size_t(x)] = x - r.step, columnSource[size_t(W - 1 - x)] = W - 1 - x + r.step;
+        planned = planColumnSources(columnSource.data(), W, plan.data());
+    }
     auto row = [&](int y) { return p + size_t(y) * size_t(W); };
     for (int y = hh - 1; y >= 1; --y) {
         const int dy = rowStep(y, hh, strength);
@@ -92,9 +104,13 @@ void FX_RadialBlur::render() {
                 }
             continue;
         }
-        // The written and read rows differ, so the runs may go in any order; a column written twice
-        // (the middle one of an odd width) keeps the order of the pixel walk: right half first on top,
-        // its mirror first below.
+        // The written and read rows differ, so the columns may go in any order.
+        if (planned && averageByPlan(row(top), row(topSource), plan.data(), W)) {
+            averageByPlan(row(bottom), row(bottomSource), plan.data(), W);
+            continue;
+        }
+        // A column written twice (the middle one of an odd width) keeps the order of the pixel walk:
+        // right half first on top, its mirror first below.
         averageRuns(row(top), row(topSource), rightRuns.data(), count);
         averageRuns(row(top), row(topSource), leftRuns.data(), count);
         averageRuns(row(bottom), row(bottomSource), leftRuns.data(), count);

@@ -29,4 +29,5 @@ private:
     };
     std::vector<Run> runs;  // rebuilt each frame in storage reserved once
     std::vector<int32_t> rightRuns, leftRuns;  // the runs as averageRuns triples, likewise
+    std::vector<int32_t> columnSource, plan;  // each column's source column, and its vector plan, likewise
 };
