@@ -164,6 +164,25 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
     auto wrapped = [&](decltype(one) f, decltype(maskU) mask) {
         return hn::And(hn::BitCast(du, TruncatedOrMin(di, f)), mask);
     };
+    [[maybe_unused]] const int32_t textureWords = kTextured ? int32_t(1) << (logWidth + logHeight) : 0;
+    // The texels at `index`. With AVX-512, sixteen that lie within 32 words of each other are two loads
+    // and one two-table permutation instead of the gather: magnified textures' rows. In the show's
+    // colonnade (103-111 s) 83% of the fill's texel vectors qualify, 55% in the city (40-48 s), 2% at
+    // the spiky shell; medians of five alternated runs at 103-111 s went from 996 to 1,028 frames/s.
+    auto fetchTexels = [&](hn::Vec<decltype(di)> index) {
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+        if constexpr (hn::MaxLanes(decltype(di)()) == 16) {
+            if (textureWords >= 32) {
+                const int32_t start = std::min(std::max(hn::GetLane(index) - 15, 0), textureWords - 32);
+                const auto picks = hn::Sub(index, hn::Set(di, start));
+                if (hn::AllTrue(du, hn::Lt(hn::BitCast(du, picks), hn::Set(du, 32u))))
+                    return hn::Vec<decltype(du)>{_mm512_permutex2var_epi32(_mm512_loadu_si512(texels + start), picks.raw,
+                                                                           _mm512_loadu_si512(texels + start + 16))};
+            }
+        }
+#endif
+        return GatherWords(du, texels, index);
+    };
     // The fragments at span indices k .. k + N - 1, sums from W, U, V.
     auto shade = [&](const float* W, const float* U, const float* V, uint32_t* out, float* depth, size_t k) {
         const auto oneOverZ = hn::LoadU(df, W + k);
@@ -176,7 +195,7 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
             const auto col = wrapped(hn::Mul(hn::Mul(hn::LoadU(df, U + k), z), textureWidth), maskU);
             const auto row = wrapped(hn::Mul(hn::Mul(hn::LoadU(df, V + k), z), textureHeight), maskV);
             const auto index = hn::BitCast(di, hn::Or(hn::ShiftLeftSame(row, logWidth), col));
-            value = GatherWords(du, texels, index);
+            value = fetchTexels(index);
         }
         // Whole vectors read back and written, every lane inside the row: masked stores (vpmaskmovd)
         // held 30% of the fill's profile samples on the AMD processor this was measured on.
