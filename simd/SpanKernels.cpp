@@ -167,7 +167,7 @@ void FillRows(uint32_t* pixels, int width, int firstRow, int endRow, uint32_t co
     [[maybe_unused]] const int32_t textureWords = kTextured ? int32_t(1) << (logWidth + logHeight) : 0;
     // The texels at `index`. With AVX-512, sixteen that lie within 32 words of each other are two loads
     // and one two-table permutation instead of the gather: magnified textures' rows. In the show's
-    // colonnade (103-111 s) 83% of the fill's texel vectors qualify, 55% in the city (40-48 s), 2% at
+    // colonnade (103-111 s) 83% of the fill's texel vectors qualify, 63% in the city (40-48 s), 2% at
     // the spiky shell; medians of five alternated runs at 103-111 s went from 996 to 1,028 frames/s.
     auto fetchTexels = [&](hn::Vec<decltype(di)> index) {
 #if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
