@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-void fillPixels(uint32_t* dst, int n, uint32_t value) {
-    for (int i = 0; i < n; ++i) dst[i] = value;
-}
-
 void copyPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n) {
     for (int i = 0; i < n; ++i) dst[i] = src[i];
 }

@@ -54,6 +54,7 @@ inline bool insideRange(int i, int n) { return i >= 0 && i < n; }
 inline bool insideFrame(int i) { return uint32_t(i) < kFrameWords; }
 
 void fillPixels(uint32_t* dst, int n, uint32_t value);
+void fillFloats(float* dst, int n, float value);
 void addColorSaturated(uint32_t* dst, int n, uint32_t value);
 void subtractColorSaturated(uint32_t* dst, int n, uint32_t value);
 void copyPixels(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, int n);

@@ -150,6 +150,19 @@ bool AverageByPlan(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, c
     return true;
 }
 
+// n entries of one value, in whole vectors and the rest one at a time.
+template <typename T>
+void FillLanes(T* dst, int n, T value) {
+    const hn::ScalableTag<T> d;
+    const auto v = hn::Set(d, value);
+    const int N = int(hn::Lanes(d));
+    int i = 0;
+    for (; i + N <= n; i += N) hn::StoreU(v, d, dst + i);
+    for (; i < n; ++i) dst[i] = value;
+}
+void FillWords(uint32_t* dst, int n, uint32_t value) { FillLanes(dst, n, value); }
+void FillFloats(float* dst, int n, float value) { FillLanes(dst, n, value); }
+
 // k halvings of each word toward its history word, the result stored in both buffers: a word's passes
 // are made in a register, so any k is one sweep over memory.
 void MotionBlurPasses(uint32_t* SS_RESTRICT P, int n, uint32_t* SS_RESTRICT h, int k) {
@@ -492,6 +505,8 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace softshow {
+HWY_EXPORT(FillWords);
+HWY_EXPORT(FillFloats);
 HWY_EXPORT(AddColor);
 HWY_EXPORT(SubtractColor);
 HWY_EXPORT(AddPixels);
@@ -511,6 +526,8 @@ HWY_EXPORT(AverageByPlan);
 HWY_EXPORT(TargetName);
 }  // namespace softshow
 
+void fillPixels(uint32_t* dst, int n, uint32_t value) { HWY_DYNAMIC_DISPATCH(softshow::FillWords)(dst, n, value); }
+void fillFloats(float* dst, int n, float value) { HWY_DYNAMIC_DISPATCH(softshow::FillFloats)(dst, n, value); }
 void addColorSaturated(uint32_t* dst, int n, uint32_t value) { HWY_DYNAMIC_DISPATCH(softshow::AddColor)(dst, n, value); }
 void subtractColorSaturated(uint32_t* dst, int n, uint32_t value) {
     HWY_DYNAMIC_DISPATCH(softshow::SubtractColor)(dst, n, value);

@@ -61,6 +61,7 @@ TEST_F(EveryTarget, WholeBufferKernelsEqualTheirReferences) {
     using Kernel = std::function<void(uint32_t*, const uint32_t*, int)>;
     using Word = std::function<uint32_t(uint32_t, uint32_t)>;
     const std::pair<Kernel, Word> cases[] = {
+        {[](uint32_t* d, const uint32_t*, int n) { fillPixels(d, n, 0x4F000000u); }, [](uint32_t, uint32_t) { return 0x4F000000u; }},
         {[](uint32_t* d, const uint32_t* s, int n) { addPixelsSaturated(d, s, n); }, reference::addBytesSaturated},
         {[](uint32_t* d, const uint32_t* s, int n) { subtractPixelsSaturated(d, s, n); }, reference::subtractBytesSaturated},
         {[](uint32_t* d, const uint32_t*, int n) { addColorSaturated(d, n, 0x80FF017Fu); },
