@@ -82,7 +82,10 @@ void FX_RadialBlur::render() {
     if (W % 2 == 0) {
         std::fill(columnSource.begin(), columnSource.end(), -1);
         for (const Run& r : runs)
-            for (int x = r.begin; x < r.end; ++x) columnSource[size_t(x)] = x - r.step, columnSource[size_t(W - 1 - x)] = W - 1 - x + r.step;
+            for (int x = r.begin; x < r.end; ++x) {
+                columnSource[size_t(x)] = x - r.step;
+                columnSource[size_t(W - 1 - x)] = W - 1 - x + r.step;
+            }
         planned = planColumnSources(columnSource.data(), W, plan.data());
     }
     auto row = [&](int y) { return p + size_t(y) * size_t(W); };
