@@ -100,6 +100,14 @@ void BlendByOpacity(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, 
     if (i < n) reference::blendByOpacity(dst + i, src + i, n - i, opacity);
 }
 
+// averagePixels in lanes: each channel's floor average, the fourth byte 0.
+template <class V>
+HWY_INLINE V AveragePixels(V a, V b) {
+    const hn::DFromV<V> d;
+    return hn::Add(hn::And(hn::And(a, b), hn::Set(d, 0x00FFFFFFu)),
+                   hn::ShiftRight<1>(hn::And(hn::Xor(a, b), hn::Set(d, 0x00FEFEFEu))));
+}
+
 // A row whose column c takes the source row's word source[c] (below 0: the column is left alone), planned
 // as whole vectors: the N sources of N neighbouring columns lie within N words, so one load from the
 // lowest of them and one lane permutation fetch them. plan: N, the vector count, then per vector the
@@ -134,16 +142,14 @@ bool AverageByPlan(uint32_t* SS_RESTRICT dst, const uint32_t* SS_RESTRICT src, c
     const hn::RebindToSigned<decltype(d)> di;
     const int N = int(hn::Lanes(d));
     if (plan[0] != N) return false;
-    const auto low = hn::Set(d, 0x00FFFFFFu), halves = hn::Set(d, 0x00FEFEFEu);
     const int vectors = plan[1];
     const int32_t* v = plan + 2;
     for (int k = 0; k < vectors; ++k, v += 1 + 2 * N) {
         if (v[0] < 0) continue;
         const auto b = hn::TableLookupLanes(hn::LoadU(d, src + v[0]), hn::SetTableIndices(d, v + 1));
         const auto a = hn::LoadU(d, dst + k * N);
-        const auto mean = hn::Add(hn::And(hn::And(a, b), low), hn::ShiftRight<1>(hn::And(hn::Xor(a, b), halves)));
         const auto written = hn::RebindMask(d, hn::Ne(hn::LoadU(di, v + 1 + N), hn::Zero(di)));
-        hn::StoreU(hn::IfThenElse(written, mean, a), d, dst + k * N);
+        hn::StoreU(hn::IfThenElse(written, AveragePixels(a, b), a), d, dst + k * N);
     }
     for (int c = vectors * N; c < W; ++c, ++v)
         if (*v >= 0) dst[c] = averagePixels(dst[c], src[*v]);
@@ -190,21 +196,17 @@ void MotionBlurPasses(uint32_t* SS_RESTRICT P, int n, uint32_t* SS_RESTRICT h, i
 // and stores where they never touch the words outside the mask (AVX2 and AVX-512), else one word at a time.
 void AverageRuns(uint32_t* dst, const uint32_t* src, const int32_t* runs, int count) {
     const hn::ScalableTag<uint32_t> d;
-    const auto low = hn::Set(d, 0x00FFFFFFu), halves = hn::Set(d, 0x00FEFEFEu);
-    auto average = [&](hn::Vec<decltype(d)> a, hn::Vec<decltype(d)> b) {
-        return hn::Add(hn::And(hn::And(a, b), low), hn::ShiftRight<1>(hn::And(hn::Xor(a, b), halves)));
-    };
     const int N = int(hn::Lanes(d));
     for (int r = 0; r < count; ++r) {
         uint32_t* to = dst + runs[3 * r];
         const uint32_t* from = src + runs[3 * r + 1];
         const int n = runs[3 * r + 2];
         int i = 0;
-        for (; i + N <= n; i += N) hn::StoreU(average(hn::LoadU(d, to + i), hn::LoadU(d, from + i)), d, to + i);
+        for (; i + N <= n; i += N) hn::StoreU(AveragePixels(hn::LoadU(d, to + i), hn::LoadU(d, from + i)), d, to + i);
 #if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3
         if (i < n) {
             const auto part = hn::FirstN(d, size_t(n - i));
-            hn::BlendedStore(average(hn::MaskedLoad(part, d, to + i), hn::MaskedLoad(part, d, from + i)), part, d, to + i);
+            hn::BlendedStore(AveragePixels(hn::MaskedLoad(part, d, to + i), hn::MaskedLoad(part, d, from + i)), part, d, to + i);
             i = n;
         }
 #endif
